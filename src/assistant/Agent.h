@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace lirondo {
+
+// A loaded character (`Genie`). Every request returns at once; the service queues
+// the requests of one character and performs them in order. A request returns
+// false when it fails (the caller skips that step).
+class AgentCharacter : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~AgentCharacter() override = default;
+
+    virtual bool Show() = 0;
+    virtual bool Hide() = 0;
+    virtual bool Visible() const = 0;
+    virtual bool Speak(const QString& text) = 0;
+    virtual bool Play(const QString& animation) = 0;
+    virtual bool MoveTo(int x, int y) = 0; // screen pixels
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual bool setWidth(int width) = 0;
+    virtual bool setHeight(int height) = 0;
+};
+
+// The character service (`MyAgent`).
+class AgentService : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~AgentService() override = default;
+
+    // Characters.Load(id, path): false (with a reason) when the file is missing,
+    // unreadable or not a character file.
+    virtual bool Load(const QString& id, const QString& path, QString* error = nullptr) = 0;
+    // Characters(id): the loaded character, or nullptr.
+    virtual AgentCharacter* Characters(const QString& id) = 0;
+
+Q_SIGNALS:
+    // The user clicked a character; button 1 left, 2 right.
+    void Click(const QString& characterId, int button, int shift, int x, int y);
+};
+
+} // namespace lirondo

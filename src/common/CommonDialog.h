@@ -1,0 +1,36 @@
+#pragma once
+
+#include "common/FileDialogPort.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace lirondo {
+
+// The main window's one common dialog: its settings stay as the last user left
+// them, so the text-open command and the character search share them.
+class CommonDialog
+{
+public:
+    explicit CommonDialog(FileDialogPort& port) : m_port(port) {}
+
+    QString Filter;
+    QString DialogTitle;
+    QString InitDir;
+    QString FileName;
+    int FilterIndex = 1;
+    bool CancelError = false;
+
+    // Shows the open dialog. Returns false when the user cancelled and CancelError
+    // is set (the caller treats that as a failure); a cancel without CancelError
+    // leaves FileName as it was and returns true.
+    bool ShowOpen();
+
+    // "desc|pattern|desc|pattern" -> Qt's name filters; a bare pattern stays itself.
+    static QStringList qtNameFilters(const QString& filter);
+
+private:
+    FileDialogPort& m_port;
+};
+
+} // namespace lirondo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace lirondo {
+
+// An open-file dialog. The filter is in the "description|pattern|..." form the
+// program keeps; std::nullopt means the user cancelled.
+class FileDialogPort
+{
+public:
+    struct OpenRequest
+    {
+        QString title;
+        QString filter;
+        int filterIndex = 1;
+        QString initDir;
+        QString fileName;
+    };
+
+    virtual ~FileDialogPort() = default;
+    virtual std::optional<QString> getOpenFileName(const OpenRequest& request) = 0;
+};
+
+} // namespace lirondo

@@ -1,0 +1,32 @@
+#include "common/qt/QtFileDialogPort.h"
+
+#include "common/CommonDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace lirondo {
+
+std::optional<QString> QtFileDialogPort::getOpenFileName(const OpenRequest& request)
+{
+    QFileDialog dialog(m_parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = CommonDialog::qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+    if (!request.initDir.isEmpty())
+        dialog.setDirectory(request.initDir);
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo previous(request.fileName);
+        if (previous.isAbsolute())
+            dialog.setDirectory(previous.absolutePath());
+        dialog.selectFile(previous.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace lirondo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "common/FileDialogPort.h"
+
+class QWidget;
+
+namespace lirondo {
+
+class QtFileDialogPort final : public FileDialogPort
+{
+public:
+    explicit QtFileDialogPort(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+    std::optional<QString> getOpenFileName(const OpenRequest& request) override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace lirondo
