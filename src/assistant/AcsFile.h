@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QRgb>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Reader and writer for Agent Character Storage files, version 2 (.acs): the
+// character's frame size, palette, animations, frames, branches and images.
+// Audio and balloon/voice details are skipped.
+namespace lirondo::acs {
+
+// 8-bit palette indices, top-down rows, width bytes per row (no padding).
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    QByteArray pixels;
+};
+
+// One image placed in a frame; x/y is the offset inside the character frame.
+struct FrameImage
+{
+    int imageIndex = 0;
+    int x = 0;
+    int y = 0;
+};
+
+// A possible jump after a frame; probability in percent.
+struct Branch
+{
+    int frameIndex = 0;
+    int probability = 0;
+};
+
+struct Frame
+{
+    // Drawn in list order: images later in the list are drawn on top.
+    QList<FrameImage> images;
+    int durationMs = 0;
+    // Frame to jump to when the animation is asked to exit early; -1 for none.
+    int exitFrame = -1;
+    QList<Branch> branches;
+};
+
+// transitionType: 0 = play returnAnimation afterwards, 1 = use the exit branches,
+// 2 = none.
+struct Animation
+{
+    QString name;
+    QString returnAnimation;
+    int transitionType = 0;
+    QList<Frame> frames;
+};
+
+struct Character
+{
+    QString name;
+    QString description;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int transparentIndex = 0;
+    QList<QRgb> palette;         // 256 entries
+    QList<Animation> animations; // name lookup is case-insensitive
+    QList<Image> images;
+    // State name ("SHOWING", "HIDING", "SPEAKING", "IDLINGLEVEL1", ...) -> animation
+    // names. Keys are stored upper-case.
+    QHash<QString, QStringList> states;
+
+    // nullptr when there is no animation of that name.
+    const Animation* animation(const QString& name) const;
+    // -1 when there is no animation of that name.
+    int animationIndex(const QString& name) const;
+    // The frame composed as ARGB32 premultiplied, frameWidth x frameHeight, with the
+    // transparent colour cut out. A null QImage when the indices are out of range.
+    QImage frameImage(int animationIndex, int frameIndex) const;
+};
+
+struct ReadResult
+{
+    std::optional<Character> character;
+    QString error; // empty on success
+};
+
+// Never throws or crashes on malformed input; gives character = nullopt and an
+// error instead.
+ReadResult readAcs(QByteArrayView file);
+
+// The character as a version 2 file, images compressed or stored raw.
+QByteArray writeAcs(const Character& character, bool compressImages);
+
+} // namespace lirondo::acs
