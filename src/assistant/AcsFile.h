@@ -41,11 +41,13 @@ struct Branch
 
 struct Frame
 {
-    // Drawn in list order: images later in the list are drawn on top.
+    // The first image is on top: compose from the last to the first.
     QList<FrameImage> images;
     int durationMs = 0;
     // Frame to jump to when the animation is asked to exit early; -1 for none.
     int exitFrame = -1;
+    // Tried in order with one draw r in 1..100: the first branch with r <= probability
+    // wins, else r -= probability; no branch taken means the next frame.
     QList<Branch> branches;
 };
 
@@ -77,8 +79,9 @@ struct Character
     const Animation* animation(const QString& name) const;
     // -1 when there is no animation of that name.
     int animationIndex(const QString& name) const;
-    // The frame composed as ARGB32 premultiplied, frameWidth x frameHeight, with the
-    // transparent colour cut out. A null QImage when the indices are out of range.
+    // The frame composed as QImage::Format_ARGB32, frameWidth x frameHeight, with the
+    // transparent colour cut out (alpha 0). A null QImage when the indices are out of
+    // range.
     QImage frameImage(int animationIndex, int frameIndex) const;
 };
 
@@ -89,7 +92,10 @@ struct ReadResult
 };
 
 // Never throws or crashes on malformed input; gives character = nullopt and an
-// error instead.
+// error instead. On success every image index, branch, exit frame, return
+// animation and state entry refers to something that exists (bad references are
+// dropped), images are decoded, and frame sizes are within 1..maxFrameSide.
+inline constexpr int maxFrameSide = 2048;
 ReadResult readAcs(QByteArrayView file);
 
 // The character as a version 2 file, images compressed or stored raw.
