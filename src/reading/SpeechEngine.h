@@ -42,6 +42,8 @@ public:
     virtual int speak(const QString& text, int flags) = 0;
     virtual void pause() = 0;
     virtual void resume() = 0;
+    // False when the engine could not start (no engine data installed, say).
+    virtual bool isReady() const { return true; }
 
 Q_SIGNALS:
     void word(int stream, int position, int length);

@@ -21,16 +21,23 @@ public:
 
     explicit FakeSpeechEngine(QList<VoiceInfo> voices = {}, QObject* parent = nullptr)
         : SpeechEngine(parent), m_voices(std::move(voices))
-    {
-    }
+    {}
 
     QList<VoiceInfo> voices() const override { return m_voices; }
     void setVoice(int position) override;
     void setRate(int rate) override { m_rate = rate; }
     void setVolume(int volume) override { m_volume = volume; }
     int speak(const QString& text, int flags) override;
-    void pause() override { m_paused = true; ++m_pauseCalls; }
-    void resume() override { m_paused = false; ++m_resumeCalls; }
+    void pause() override
+    {
+        m_paused = true;
+        ++m_pauseCalls;
+    }
+    void resume() override
+    {
+        m_paused = false;
+        ++m_resumeCalls;
+    }
 
     // What the test reads back.
     QList<Call> calls;

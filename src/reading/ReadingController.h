@@ -1,0 +1,101 @@
+#pragma once
+
+#include "assistant/Agent.h"
+#include "reading/VoiceTable.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+namespace lirondo {
+
+class AgentCharacter;
+class GbkCodePage;
+class MessageBoxPort;
+class ReadingView;
+class SpeechEngine;
+class modfenkai;
+
+// The reading engine of the main window: voice discovery at start-up, the command
+// row, the engine-event handlers that follow and carry on a reading, rate and volume.
+class ReadingController : public QObject
+{
+    Q_OBJECT
+public:
+    enum Command
+    {
+        Read = 0,
+        Stop = 1,
+        ShowCharacter = 2,
+        PauseResume = 3,
+        About = 4
+    };
+
+    ReadingController(SpeechEngine& eVoice, ReadingView& view, MessageBoxPort& messages,
+                      const GbkCodePage& gbk, QObject* parent = nullptr);
+    ~ReadingController() override;
+
+    // Start-up: the reading state, the voice table and list, the Chinese and English
+    // voice and the warnings. Returns false when the engine could not be used (the
+    // caller then skips the rest of its start-up).
+    bool setUpVoices();
+    void Combo1_Click(int listPosition);
+
+    // The command row; indexes outside 0..4 do nothing.
+    void Label2_Click(int index);
+
+    void eVoice_Word(int stream, int position, int length);
+    void eVoice_Sentence(int stream, int position, int length);
+    void eVoice_EndStream(int stream);
+
+    void Slider1_Scroll(int value);
+    void Slider2_Scroll(int value);
+
+    // The locator and the reading list stop reading or set where it starts.
+    void stopForLocator();
+    void setTextlength(int offset) { m_textlength = offset; }
+
+    // Hooks to the parts the command row reaches: loading the character (the loaded
+    // character, or nullptr) and opening the feedback form.
+    std::function<AgentCharacter*(const QString& path)> loadCharacter;
+    std::function<void()> showAbout;
+    QString defaultCharacterPath;
+
+    // State, readable by the other parts of the window and by tests.
+    int textlength() const { return m_textlength; }
+    int stopped() const { return m_stopped; }
+    int paused() const { return m_paused; }
+    int runindex() const { return m_runindex; }
+    int agentshow() const { return m_agentshow; }
+    AgentCharacter* Genie() const { return m_genie; }
+    const VoiceTable& voiceTable() const { return m_voices; }
+    const modfenkai& runs() const { return *m_runs; }
+
+private:
+    void read();
+    void readMixed();
+    void readPlain();
+    void stop();
+    void pauseOrResume();
+    void showOrHideCharacter();
+    void endReadingAtOnce();
+    bool makeVoiceCurrent(int tableIndex);
+    int positionInText(int position) const;
+
+    SpeechEngine& m_eVoice;
+    ReadingView& m_view;
+    MessageBoxPort& m_messages;
+    std::unique_ptr<modfenkai> m_runs;
+    VoiceTable m_voices;
+    QPointer<AgentCharacter> m_genie;
+
+    int m_textlength = 0;
+    int m_stopped = -1;
+    int m_paused = 0;
+    int m_runindex = 0;
+    int m_agentshow = 0;
+};
+
+} // namespace lirondo

@@ -1,0 +1,479 @@
+#include "assistant/CharacterLoader.h"
+#include "common/CommonDialog.h"
+#include "common/Gbk.h"
+#include "fakes/FakeAgent.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeSpeechEngine.h"
+#include "reading/ReadingController.h"
+#include "shell/CommandLabel.h"
+#include "shell/Form1.h"
+#include "shell/TextenEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+using namespace lirondo;
+using namespace lirondo::test;
+
+namespace {
+
+const QString kNoChinese = QStringLiteral("你的系统中没有装中文语音支持，将无法朗读中文语音！");
+const QString kNoEnglish = QStringLiteral("你的系统中没有安装安装英文语音库,将无法朗读英文！");
+
+VoiceInfo voice(const QString& description, const QStringList& languages = {})
+{
+    return {QStringLiteral("id-") + description, description, languages};
+}
+
+QList<VoiceInfo> espeakLikeVoices()
+{
+    return {
+        voice(QStringLiteral("Afrikaans"), {QStringLiteral("af")}),
+        voice(QStringLiteral("Chinese (Cantonese)"), {QStringLiteral("yue"), QStringLiteral("zh")}),
+        voice(QStringLiteral("Chinese (Mandarin, latin as English)"),
+              {QStringLiteral("cmn"), QStringLiteral("zh-cmn"), QStringLiteral("zh")}),
+        voice(QStringLiteral("English (Great Britain)"),
+              {QStringLiteral("en-gb"), QStringLiteral("en")}),
+        voice(QStringLiteral("English (America)"),
+              {QStringLiteral("en-us"), QStringLiteral("en")})};
+}
+
+// The main window with fakes for everything it talks to.
+struct Harness
+{
+    explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices())
+        : engine(std::move(voices)), form(Form1Services{engine, messages, dialog, agent, clock, gbk,
+                                                        QStringLiteral("/opt/lirondo/bin")})
+    {}
+
+    ReadingController& reading() { return form.reading(); }
+    void click(int index) { reading().Label2_Click(index); }
+    QString selection() const { return form.Texten->textCursor().selectedText(); }
+    int selStart() const { return form.Texten->textCursor().selectionStart(); }
+    int selLength() const
+    {
+        const QTextCursor c = form.Texten->textCursor();
+        return c.selectionEnd() - c.selectionStart();
+    }
+    QString enabledStates() const
+    {
+        QString s;
+        for (int i : {0, 1, 3})
+            s += form.Label2[i]->isEnabled() ? u'1' : u'0';
+        return s;
+    }
+
+    GbkCodePage gbk;
+    FakeSpeechEngine engine;
+    FakeMessageBox messages;
+    FakeFileDialog dialog;
+    FakeAgentService agent;
+    FakeClock clock;
+    Form1 form;
+};
+
+} // namespace
+
+class TestForm1Reading : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void voiceChoice_data();
+    void voiceChoice();
+    void emptyDescriptionIsListedUnderItsId();
+    void readCommands_data();
+    void readCommands();
+    void commandStates();
+    void pauseAfterTheEndDoesNotResumeOnRead();
+    void readWhileReadingStartsAgain();
+    void mixedRunsSpeakInTurn();
+    void mixedLoopAndStop();
+    void plainLoopRereadsFromTheStart();
+    void wordEvents_data();
+    void wordEvents();
+    void knobFollowsTheWord();
+    void wordAfterTheBoxWasEmptied();
+    void characterLoadedFollowsSentences();
+    void ratesAndVolume();
+};
+
+void TestForm1Reading::voiceChoice_data()
+{
+    QTest::addColumn<QList<VoiceInfo>>("voices");
+    QTest::addColumn<int>("chinese");
+    QTest::addColumn<int>("english");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("currentVoice");
+    QTest::addColumn<QString>("comboText");
+    QTest::addColumn<bool>("mixedEnabled");
+
+    const QString mike = QStringLiteral("Microsoft Mike");
+    const QString mary = QStringLiteral("Microsoft Mary");
+    const QString simplified = QStringLiteral("Microsoft Simplified Chinese");
+    const QString female = QStringLiteral("中文女声语音(Ch.Female) [单机版]");
+
+    QTest::newRow("no voice at all")
+        << QList<VoiceInfo>{} << -1 << -1 << QStringList{kNoChinese, kNoEnglish} << -1 << QString()
+        << false;
+    QTest::newRow("only Mike") << QList<VoiceInfo>{voice(mike)} << -1 << 0
+                               << QStringList{kNoChinese} << 0 << QString() << false;
+    QTest::newRow("only Simplified Chinese") << QList<VoiceInfo>{voice(simplified)} << 0 << -1
+                                             << QStringList{kNoEnglish} << 0 << simplified << false;
+    QTest::newRow("Mary at 2, Mike at 5") << QList<VoiceInfo>{voice(QStringLiteral("a")),
+                                                              voice(QStringLiteral("b")),
+                                                              voice(mary),
+                                                              voice(QStringLiteral("c")),
+                                                              voice(female),
+                                                              voice(mike)}
+                                          << 4 << 5 << QStringList{} << 4 << female << true;
+    QTest::newRow("case and trailing blank are not taken")
+        << QList<VoiceInfo>{voice(QStringLiteral("microsoft mary")), voice(mike + u' ')} << -1 << -1
+        << QStringList{kNoChinese, kNoEnglish} << -1 << QString() << false;
+    QTest::newRow("fixed names win over tags")
+        << (espeakLikeVoices() << voice(mike) << voice(simplified)) << 6 << 5 << QStringList{} << 6
+        << simplified << true;
+    QTest::newRow("tags: Mandarin, then en-US")
+        << espeakLikeVoices() << 2 << 4 << QStringList{} << 2
+        << QStringLiteral("Chinese (Mandarin, latin as English)") << true;
+    QTest::newRow("tags: plain en when no en-US")
+        << QList<VoiceInfo>{voice(QStringLiteral("Welsh"), {QStringLiteral("cy")}),
+                            voice(QStringLiteral("English"),
+                                  {QStringLiteral("en-GB"), QStringLiteral("en")})}
+        << -1 << 1 << QStringList{kNoChinese} << 1 << QString() << false;
+    QTest::newRow("tags: zh-CN") << QList<VoiceInfo>{voice(QStringLiteral("Putonghua"),
+                                                           {QStringLiteral("zh-CN")})}
+                                 << 0 << -1 << QStringList{kNoEnglish} << 0
+                                 << QStringLiteral("Putonghua") << false;
+
+    QList<VoiceInfo> many;
+    for (int i = 0; i < 131; ++i)
+        many.append(voice(QStringLiteral("voice %1").arg(i)));
+    many[130] = voice(mike);
+    QTest::newRow("more than 21 voices")
+        << many << -1 << 130 << QStringList{kNoChinese} << 130 << QString() << false;
+}
+
+void TestForm1Reading::voiceChoice()
+{
+    QFETCH(QList<VoiceInfo>, voices);
+    QFETCH(int, chinese);
+    QFETCH(int, english);
+    QFETCH(QStringList, messages);
+    QFETCH(int, currentVoice);
+    QFETCH(QString, comboText);
+    QFETCH(bool, mixedEnabled);
+
+    Harness h(voices);
+    QCOMPARE(h.reading().voiceTable().chinese, chinese);
+    QCOMPARE(h.reading().voiceTable().english, english);
+    QCOMPARE(h.messages.texts(), messages);
+    for (const auto& request : std::as_const(h.messages.shown)) {
+        QCOMPARE(request.buttons, MessageBoxPort::Buttons::Ok);
+        QCOMPARE(request.icon, MessageBoxPort::Icon::None);
+    }
+    QCOMPARE(h.engine.currentVoice(), currentVoice);
+    QCOMPARE(h.form.Combo1->currentText(), comboText);
+    QCOMPARE(h.form.Combo1->count(), voices.size());
+    QCOMPARE(h.form.Check2->isEnabled(), mixedEnabled);
+    QCOMPARE(h.engine.rate(), -1);
+}
+
+void TestForm1Reading::emptyDescriptionIsListedUnderItsId()
+{
+    Harness h({voice(QString()), voice(QStringLiteral("Microsoft Mike"))});
+    QCOMPARE(h.form.Combo1->count(), 2);
+    QCOMPARE(h.form.Combo1->itemText(0), QStringLiteral("id-"));
+    QCOMPARE(h.reading().voiceTable().english, 1);
+    h.reading().Combo1_Click(1);
+    QCOMPARE(h.engine.currentVoice(), 1);
+    QVERIFY(!h.messages.texts().contains(QStringLiteral("发生错误，可能你还未安装语音引擎")));
+}
+
+void TestForm1Reading::readCommands_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("textlength");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<QString>("states"); // read, stop, pause enabled after the click
+
+    const QString thirty = QStringLiteral("abcdefghij0123456789ABCDEFGHIJ");
+    QTest::newRow("empty box changes nothing")
+        << QString() << 0 << QString() << QStringLiteral("100");
+    QTest::newRow("whole text") << thirty << 0 << thirty << QStringLiteral("011");
+    QTest::newRow("from 10 of 30") << thirty << 10 << thirty.mid(10) << QStringLiteral("011");
+    QTest::newRow("start at the end: nothing, ended")
+        << thirty << 30 << QString() << QStringLiteral("111");
+    QTest::newRow("start past the end: nothing, ended")
+        << thirty << 45 << QString() << QStringLiteral("111");
+}
+
+void TestForm1Reading::readCommands()
+{
+    QFETCH(QString, text);
+    QFETCH(int, textlength);
+    QFETCH(QString, spoken);
+    QFETCH(QString, states);
+
+    Harness h;
+    h.form.setDocumentText(text);
+    h.reading().setTextlength(textlength);
+    h.click(ReadingController::Read);
+
+    const auto said = h.engine.spoken();
+    if (spoken.isEmpty()) {
+        QVERIFY(said.isEmpty());
+    } else {
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(said.at(0).text, spoken);
+        QCOMPARE(said.at(0).flags, int(SpeechEngine::Async));
+        QCOMPARE(h.engine.calls.first().flags, int(SpeechEngine::PurgeBeforeSpeak));
+        QCOMPARE(h.selStart(), textlength);
+        QCOMPARE(h.selection(), spoken);
+    }
+    QCOMPARE(h.enabledStates(), states);
+    QCOMPARE(h.reading().stopped(), text.isEmpty() ? -1 : 0);
+}
+
+void TestForm1Reading::commandStates()
+{
+    Harness h;
+    QCOMPARE(h.enabledStates(), QStringLiteral("100"));
+    h.click(ReadingController::Read);
+    QCOMPARE(h.enabledStates(), QStringLiteral("011"));
+
+    h.click(ReadingController::PauseResume);
+    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("继续"));
+    QCOMPARE(h.enabledStates(), QStringLiteral("001"));
+    QVERIFY(h.engine.paused());
+
+    h.click(ReadingController::PauseResume);
+    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("暂停"));
+    QCOMPARE(h.enabledStates(), QStringLiteral("011"));
+    QVERIFY(!h.engine.paused());
+
+    h.engine.raiseEndStream();
+    QCOMPARE(h.enabledStates(), QStringLiteral("111")); // ended
+
+    h.click(ReadingController::Stop);
+    QCOMPARE(h.enabledStates(), QStringLiteral("100"));
+    QCOMPARE(h.reading().stopped(), -1);
+    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+
+    h.click(7); // no such command
+    QCOMPARE(h.enabledStates(), QStringLiteral("100"));
+}
+
+void TestForm1Reading::pauseAfterTheEndDoesNotResumeOnRead()
+{
+    Harness h;
+    h.click(ReadingController::Read);
+    h.engine.raiseEndStream();
+    h.click(ReadingController::PauseResume);
+    QCOMPARE(h.reading().paused(), 1);
+    h.click(ReadingController::Read);
+    QCOMPARE(h.engine.resumeCalls(), 0);
+    QCOMPARE(h.reading().paused(), 1);
+    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("继续"));
+}
+
+void TestForm1Reading::readWhileReadingStartsAgain()
+{
+    Harness h;
+    h.form.setDocumentText(QStringLiteral("one two three"));
+    h.click(ReadingController::Read);
+    h.engine.raiseEndStream();
+    h.reading().setTextlength(4);
+    h.click(ReadingController::Read);
+    const auto calls = h.engine.calls;
+    QCOMPARE(calls.size(), 4);
+    QCOMPARE(calls.at(2).flags, int(SpeechEngine::PurgeBeforeSpeak));
+    QCOMPARE(calls.at(3).text, QStringLiteral("two three"));
+}
+
+void TestForm1Reading::mixedRunsSpeakInTurn()
+{
+    Harness h;
+    h.form.setDocumentText(QStringLiteral("Hello世界, OK!"));
+    h.form.Check2->setChecked(true);
+    h.click(ReadingController::Read);
+
+    // Runs 「Hello」 in English, 「世界, 」 in Chinese, 「OK!」 in English.
+    QCOMPARE(h.engine.spoken().size(), 1);
+    QCOMPARE(h.engine.spoken().at(0).text, QStringLiteral("Hello"));
+    QCOMPARE(h.engine.spoken().at(0).voice, 4);
+    QCOMPARE(h.selection(), QStringLiteral("Hello世界, OK!"));
+    h.engine.raiseEndStream();
+    QCOMPARE(h.engine.spoken().at(1).text, QStringLiteral("世界, "));
+    QCOMPARE(h.engine.spoken().at(1).voice, 2);
+    h.engine.raiseWord(0, 2);
+    QCOMPARE(h.selStart(), 5);
+    QCOMPARE(h.selection(), QStringLiteral("世界"));
+    h.engine.raiseEndStream();
+    QCOMPARE(h.engine.spoken().at(2).text, QStringLiteral("OK!"));
+    QCOMPARE(h.engine.spoken().at(2).voice, 4);
+    h.engine.raiseWord(0, 2);
+    QCOMPARE(h.selStart(), 9);
+    QCOMPARE(h.form.Label1->text(), QStringLiteral("OK"));
+    h.engine.raiseEndStream();
+    QCOMPARE(h.engine.spoken().size(), 3); // no loop: the reading ended
+    QCOMPARE(h.enabledStates(), QStringLiteral("111"));
+}
+
+void TestForm1Reading::mixedLoopAndStop()
+{
+    Harness h;
+    // Every character changes language: as many runs as characters.
+    h.form.setDocumentText(QStringLiteral("a中b文"));
+    h.form.Check2->setChecked(true);
+    h.form.Check1->setChecked(true);
+    h.click(ReadingController::Read);
+    for (int i = 0; i < 4; ++i)
+        h.engine.raiseEndStream();
+    QStringList texts;
+    for (const auto& call : h.engine.spoken())
+        texts << call.text;
+    QCOMPARE(texts, (QStringList{QStringLiteral("a"), QStringLiteral("中"), QStringLiteral("b"),
+                                 QStringLiteral("文"), QStringLiteral("a")}));
+    QCOMPARE(h.reading().runindex(), 0);
+
+    h.click(ReadingController::Stop);
+    h.engine.raiseEndStream(); // the reminder's speech, say
+    QCOMPARE(h.engine.spoken().size(), 5);
+}
+
+void TestForm1Reading::plainLoopRereadsFromTheStart()
+{
+    Harness h;
+    const QString text = QStringLiteral("0123456789 looped words");
+    h.form.setDocumentText(text);
+    h.form.Check1->setChecked(true);
+    h.reading().setTextlength(10);
+    h.click(ReadingController::Read);
+    h.engine.raiseEndStream();
+    h.engine.raiseEndStream();
+    const auto said = h.engine.spoken();
+    QCOMPARE(said.size(), 3);
+    for (const auto& call : said)
+        QCOMPARE(call.text, text.mid(10));
+    h.engine.raiseWord(1, 6);
+    QCOMPARE(h.selection(), QStringLiteral("looped"));
+}
+
+void TestForm1Reading::wordEvents_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("textlength");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("expectedStart");
+    QTest::addColumn<int>("expectedLength");
+
+    const QString emoji = QStringLiteral("ab \U0001F600 cd");
+    QTest::newRow("plain from 5") << QStringLiteral("01234abcdefgh") << 5 << 0 << 3 << 5 << 3;
+    QTest::newRow("length 0 changes nothing")
+        << QStringLiteral("some text") << 0 << 5 << 0 << 0 << 0;
+    QTest::newRow("start inside a pair moves to its start") << emoji << 0 << 4 << 1 << 3 << 2;
+    QTest::newRow("end inside a pair grows to its end") << emoji << 0 << 3 << 1 << 3 << 2;
+    QTest::newRow("past the end stays in the text")
+        << QStringLiteral("short") << 0 << 50 << 3 << 5 << 0;
+}
+
+void TestForm1Reading::wordEvents()
+{
+    QFETCH(QString, text);
+    QFETCH(int, textlength);
+    QFETCH(int, position);
+    QFETCH(int, length);
+    QFETCH(int, expectedStart);
+    QFETCH(int, expectedLength);
+
+    Harness h;
+    h.form.setDocumentText(text);
+    h.reading().setTextlength(textlength);
+    h.click(ReadingController::Read);
+    h.form.Texten->moveCursor(QTextCursor::Start);
+    h.engine.raiseWord(position, length);
+    QCOMPARE(h.selStart(), expectedStart);
+    QCOMPARE(h.selLength(), expectedLength);
+}
+
+void TestForm1Reading::knobFollowsTheWord()
+{
+    Harness h;
+    h.form.setDocumentText(QString(200, u'x'));
+    h.form.Labtxtlength->setGeometry(100, h.form.Labtxtlength->y(), 400, 4);
+    h.click(ReadingController::Read);
+    h.engine.raiseWord(50, 1);
+    QCOMPARE(h.form.Cmdlength->x(), 200);
+    QCOMPARE(h.form.Label1->text(), QStringLiteral("x"));
+}
+
+void TestForm1Reading::wordAfterTheBoxWasEmptied()
+{
+    Harness h;
+    h.click(ReadingController::Read);
+    h.engine.raiseWord(3, 2);
+    const int knob = h.form.Cmdlength->x();
+    const QString word = h.form.Label1->text();
+    h.form.Texten->clear();
+    h.engine.raiseWord(20, 4);
+    QCOMPARE(h.selStart(), 0);
+    QCOMPARE(h.form.Cmdlength->x(), knob);
+    QCOMPARE(h.form.Label1->text(), word);
+}
+
+void TestForm1Reading::characterLoadedFollowsSentences()
+{
+    Harness h;
+    CharacterLoader loader(h.agent, h.messages, *std::make_unique<CommonDialog>(h.dialog),
+                           QStringLiteral("/opt/lirondo/bin"));
+    h.agent.loadablePaths.insert(loader.defaultCharacterPath());
+    h.click(ReadingController::ShowCharacter);
+    QCOMPARE(h.reading().agentshow(), 1);
+    QVERIFY(h.messages.shown.isEmpty());
+    QCOMPARE(h.form.Label2[2]->text(), QStringLiteral("隐藏精灵"));
+    FakeAgentCharacter* genie = h.agent.character(QStringLiteral("merlin"));
+    QVERIFY(genie);
+    QCOMPARE(genie->requests.mid(0, 3),
+             (QStringList{QStringLiteral("Show"), QStringLiteral("MoveTo 200,200"),
+                          QStringLiteral("Speak Hello! What can I do For you ?")}));
+
+    h.click(ReadingController::ShowCharacter); // hide: still loaded
+    QCOMPARE(h.form.Label2[2]->text(), QStringLiteral("显示精灵"));
+    QCOMPARE(h.reading().agentshow(), 1);
+
+    h.form.setDocumentText(QStringLiteral("First one. Second one."));
+    h.click(ReadingController::Read);
+    h.form.Texten->moveCursor(QTextCursor::Start);
+    h.engine.raiseWord(0, 5);
+    QCOMPARE(h.selLength(), 0); // no word following
+    h.engine.raiseSentence(11, 11);
+    QCOMPARE(h.selection(), QStringLiteral("Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Speak Second one."));
+}
+
+void TestForm1Reading::ratesAndVolume()
+{
+    Harness h;
+    h.click(ReadingController::Read);
+    const int callsBefore = int(h.engine.calls.size());
+    h.form.Slider1->setValue(h.form.Slider1->minimum());
+    QCOMPARE(h.engine.rate(), -10);
+    h.form.Slider1->setValue(h.form.Slider1->maximum());
+    QCOMPARE(h.engine.rate(), 10);
+    QCOMPARE(h.form.Label4->text(), QStringLiteral("音量："));
+    h.form.Slider2->setValue(0);
+    QCOMPARE(h.engine.volume(), 0);
+    QCOMPARE(h.form.Label4->text(), QStringLiteral("音量：0"));
+    QCOMPARE(h.engine.calls.size(), callsBefore); // the reading was not restarted
+}
+
+QTEST_MAIN(TestForm1Reading)
+#include "tst_form1_reading.moc"
