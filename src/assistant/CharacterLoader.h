@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+namespace lirondo {
+
+class AgentCharacter;
+class AgentService;
+class CommonDialog;
+class MessageBoxPort;
+
+// The `agent` module: loads the character "merlin" for the main window, from the
+// fixed default file or, when asked with an empty path, from a file the user finds.
+class CharacterLoader
+{
+public:
+    // applicationDir: the directory of the running executable.
+    CharacterLoader(AgentService& agent, MessageBoxPort& messages, CommonDialog& dialog,
+                    QString applicationDir);
+
+    static QString characterId() { return QStringLiteral("merlin"); }
+
+    // <bin>/../share/lirondo/chars/merlin.acs: the same relative place in a build
+    // tree (<build>/bin) and once installed (<prefix>/bin).
+    QString defaultCharacterPath() const;
+
+    // True when Genie() now holds the loaded character. A non-empty path is loaded
+    // silently; an empty one offers the user a search for the file. Failures
+    // return false without a message of their own.
+    bool LoadCharacter(const QString& path);
+
+    // The loaded character, nullptr until the first successful load.
+    AgentCharacter* Genie() const { return m_genie; }
+
+private:
+    bool loadFrom(const QString& path);
+
+    AgentService& m_agent;
+    MessageBoxPort& m_messages;
+    CommonDialog& m_dialog;
+    QString m_applicationDir;
+    AgentCharacter* m_genie = nullptr;
+};
+
+} // namespace lirondo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+namespace lirondo {
+
+class CharacterPlayer;
+
+// The character on the desktop: a frameless, always-on-top tool window that shows
+// only the figure's own pixels. Its mask follows the figure, so clicks beside it
+// reach whatever lies below. The left button drags it; a click that did not drag
+// is reported with the program's button numbers (1 left, 2 right, 4 middle).
+class CharacterWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CharacterWindow(CharacterPlayer& player);
+
+    // The frame as drawn now, scaled to the character's size.
+    const QImage& frame() const { return m_image; }
+
+Q_SIGNALS:
+    void clicked(int button, int shift, QPoint globalPosition);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void updateFrame();
+
+    CharacterPlayer& m_player;
+    QImage m_image;
+    Qt::MouseButton m_pressed = Qt::NoButton;
+    QPoint m_pressGlobal;
+    QPoint m_pressWindow;
+    bool m_dragging = false;
+};
+
+} // namespace lirondo

@@ -1,0 +1,111 @@
+#include "assistant/IdleBehaviour.h"
+
+#include "assistant/Agent.h"
+#include "common/VbMath.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace lirondo {
+
+namespace {
+
+// Sizes are 16-bit integers for the character; a result outside that range is an
+// overflow and the step is skipped.
+bool fitsInt16(double value)
+{
+    return value >= std::numeric_limits<std::int16_t>::min() &&
+           value <= std::numeric_limits<std::int16_t>::max();
+}
+
+} // namespace
+
+IdleBehaviour::IdleBehaviour(AgentCharacter* genie, std::unique_ptr<RandomSource> random)
+    : m_genie(genie), m_random(random ? std::move(random) : std::make_unique<SeededRandom>())
+{}
+
+int IdleBehaviour::tick()
+{
+    const int n = draw();
+    perform(n);
+    return n;
+}
+
+int IdleBehaviour::draw()
+{
+    return m_random->below(kBehaviourCount) + 1;
+}
+
+void IdleBehaviour::perform(int n)
+{
+    switch (n) {
+    case 1:
+        playPair(QStringLiteral("Greet"), QStringLiteral("GreetReturn"));
+        break;
+    case 2:
+        playPair(QStringLiteral("LookLeft"), QStringLiteral("LookLeftReturn"));
+        break;
+    case 3:
+        swell();
+        break;
+    case 4:
+        playPair(QStringLiteral("Suggest"), QStringLiteral("SuggestReturn"));
+        break;
+    case 5:
+        if (m_genie) {
+            m_genie->MoveTo(0, 200);
+            m_genie->MoveTo(400, 200);
+        }
+        break;
+    case 6:
+        if (m_genie)
+            m_genie->Play(QStringLiteral("Pleased"));
+        break;
+    case 7:
+        playPair(QStringLiteral("Wave"), QStringLiteral("WaveReturn"));
+        break;
+    case 8:
+        playPair(QStringLiteral("Write"), QStringLiteral("WriteReturn"));
+        break;
+    default:
+        break;
+    }
+}
+
+void IdleBehaviour::playPair(const QString& animation, const QString& returnAnimation)
+{
+    if (!m_genie)
+        return;
+    // Each request stands alone: a missing first animation does not stop the second.
+    m_genie->Play(animation);
+    m_genie->Play(returnAnimation);
+}
+
+// Grow by half and shrink back. A dimension whose growth failed is not shrunk:
+// shrinking it anyway would leave the character two thirds of its size for good.
+void IdleBehaviour::swell()
+{
+    if (!m_genie)
+        return;
+    const auto grow = [](int size, auto set) {
+        const double grown = vbRound(size * 1.5);
+        return fitsInt16(grown) && set(static_cast<int>(grown));
+    };
+    const auto shrink = [](int size, auto set) {
+        const double shrunk = vbRound(size / 1.5);
+        if (fitsInt16(shrunk))
+            set(static_cast<int>(shrunk));
+    };
+    AgentCharacter& genie = *m_genie;
+    const auto setWidth = [&genie](int value) { return genie.setWidth(value); };
+    const auto setHeight = [&genie](int value) { return genie.setHeight(value); };
+
+    const bool widthGrew = grow(genie.Width(), setWidth);
+    const bool heightGrew = grow(genie.Height(), setHeight);
+    if (widthGrew)
+        shrink(genie.Width(), setWidth);
+    if (heightGrew)
+        shrink(genie.Height(), setHeight);
+}
+
+} // namespace lirondo

@@ -1,0 +1,103 @@
+#include "assistant/LoadedCharacter.h"
+
+#include "assistant/BalloonWindow.h"
+#include "assistant/CharacterPlayer.h"
+#include "assistant/CharacterWindow.h"
+
+namespace lirondo {
+
+LoadedCharacter::LoadedCharacter(QString id, acs::Character character,
+                                 std::unique_ptr<RandomSource> random, QObject* parent)
+    : AgentCharacter(parent), m_id(std::move(id)), m_random(std::move(random)),
+      m_player(std::make_unique<CharacterPlayer>(std::move(character), *m_random)),
+      m_window(std::make_unique<CharacterWindow>(*m_player)),
+      m_balloon(std::make_unique<BalloonWindow>())
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &LoadedCharacter::advance);
+    connect(m_player.get(), &CharacterPlayer::wake, this, [this] {
+        if (!m_timer.isActive())
+            m_timer.start(0);
+    });
+    connect(m_player.get(), &CharacterPlayer::balloonChanged, this,
+            [this](const QString& text) { m_balloon->say(text, figure()); });
+    connect(m_player.get(), &CharacterPlayer::positionChanged, this,
+            [this] { m_balloon->follow(figure()); });
+    connect(m_player.get(), &CharacterPlayer::sizeChanged, this,
+            [this] { m_balloon->follow(figure()); });
+    connect(m_window.get(), &CharacterWindow::clicked, this,
+            [this](int button, int shift, QPoint at) {
+                Q_EMIT clicked(button, shift, at.x(), at.y());
+            });
+}
+
+LoadedCharacter::~LoadedCharacter()
+{
+    // The windows refer to the player: they go first.
+    m_balloon.reset();
+    m_window.reset();
+}
+
+void LoadedCharacter::advance()
+{
+    const int delay = m_player->advance();
+    if (delay >= 0)
+        m_timer.start(delay);
+}
+
+QRect LoadedCharacter::figure() const
+{
+    return QRect(m_player->position(), m_player->size());
+}
+
+bool LoadedCharacter::Show()
+{
+    return m_player->requestShow();
+}
+
+bool LoadedCharacter::Hide()
+{
+    return m_player->requestHide();
+}
+
+bool LoadedCharacter::Visible() const
+{
+    return m_player->visible();
+}
+
+bool LoadedCharacter::Speak(const QString& text)
+{
+    return m_player->requestSpeak(text);
+}
+
+bool LoadedCharacter::Play(const QString& animation)
+{
+    return m_player->requestPlay(animation);
+}
+
+bool LoadedCharacter::MoveTo(int x, int y)
+{
+    return m_player->requestMoveTo(x, y);
+}
+
+int LoadedCharacter::Width() const
+{
+    return m_player->size().width();
+}
+
+int LoadedCharacter::Height() const
+{
+    return m_player->size().height();
+}
+
+bool LoadedCharacter::setWidth(int width)
+{
+    return m_player->setWidth(width);
+}
+
+bool LoadedCharacter::setHeight(int height)
+{
+    return m_player->setHeight(height);
+}
+
+} // namespace lirondo
