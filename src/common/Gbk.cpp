@@ -50,7 +50,15 @@ QString GbkCodePage::decode(QByteArrayView bytes) const
     QStringDecoder decoder(kCodecName);
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // The converter holds back a lead byte at the very end, waiting for its trail byte,
+    // and would drop it. A line feed (never a trail byte) pushes it out as U+FFFD.
+    QString tail = decoder.decode(QByteArrayView("\n", 1));
+    if (tail.size() > 1) {
+        tail.chop(1);
+        text.append(tail);
+    }
+    return text;
 }
 
 QByteArray GbkCodePage::encode(QStringView text) const
