@@ -1,0 +1,219 @@
+#include "mail/SendMail.h"
+
+#include "common/MessageBoxPort.h"
+#include "common/VbMath.h"
+#include "mail/UrlOpener.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace lirondo {
+
+namespace {
+
+constexpr int kFormWidthTwips = 5415;
+constexpr int kExpandedHeightTwips = 7068;
+constexpr int kCollapsedHeightTwips = 3504;
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                        twipsToPixels(height));
+}
+
+QLabel* label(QWidget* parent, const QString& text, int left, int top, int width, int height)
+{
+    auto* l = new QLabel(text, parent);
+    place(l, left, top, width, height);
+    return l;
+}
+
+QLineEdit* lineEdit(QWidget* parent, const QString& text, int left, int top, int width, int height)
+{
+    auto* e = new QLineEdit(text, parent);
+    place(e, left, top, width, height);
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& text, int left, int top, int width, int height)
+{
+    auto* b = new QPushButton(text, parent);
+    place(b, left, top, width, height);
+    return b;
+}
+
+} // namespace
+
+SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, UrlOpener& urlOpener,
+                   QWidget* parent)
+    : QWidget(parent, Qt::Window), m_settings(settings), m_messageBox(messageBox),
+      m_urlOpener(urlOpener)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("关于"));
+    setFixedSize(twipsToPixels(kFormWidthTwips), twipsToPixels(kCollapsedHeightTwips));
+
+    Image1 = new QLabel(this);
+    place(Image1, 0, 0, 5400, 1572);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/mail/banner.png")));
+    Image1->setScaledContents(true);
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->installEventFilter(this);
+
+    Label1 = label(this, QStringLiteral("Lirondo 开发组"), 0, 1680, 5415, 495);
+    Label2 = label(this,
+                   QStringLiteral("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
+                                  "有意见或建议，请写信到 %1。")
+                       .arg(m_settings.recipient),
+                   0, 2040, 5415, 615);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+
+    Command1 = button(this, QStringLiteral("给我发信息"), 600, 2640, 1092, 372);
+    cmdClose = button(this, QStringLiteral("关闭此窗口"), 3480, 2640, 1092, 372);
+    Label3 = label(this, QStringLiteral("主题："), 120, 3120, 1212, 372);
+    txtSubject = lineEdit(this, QStringLiteral("Lirondo问题"), 1200, 3120, 3492, 264);
+    Label4 = label(this, QStringLiteral("你的名字："), 120, 3480, 1212, 372);
+    txtfromname = lineEdit(this, QStringLiteral(" "), 1200, 3480, 3492, 264);
+    Label5 = label(this, QStringLiteral("你的邮箱："), 120, 3840, 1212, 372);
+    txtFromAddress = lineEdit(this, m_settings.defaultSender, 1200, 3840, 3492, 264);
+    Label6 = label(this, QStringLiteral("信件内容:"), 120, 4200, 1212, 492);
+    cmdSend = button(this, QStringLiteral("发送"), 4440, 4200, 732, 372);
+    txtBody = new QPlainTextEdit(this);
+    place(txtBody, 120, 4560, 5172, 1452);
+    txtBody->setPlainText(QStringLiteral("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
+                                         "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
+    lblStatus = label(this, QStringLiteral("状态："), 120, 6120, 5052, 372);
+
+    m_session.setReplyTimeout(m_settings.replyTimeoutMs);
+
+    connect(Command1, &QPushButton::clicked, this, &SendMail::Command1_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &SendMail::cmdSend_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &SendMail::cmdClose_Click);
+    connect(&Winsock1, &Winsock1::Connected, this, &SendMail::Winsock1_Connect);
+    connect(&Winsock1, &Winsock1::Error, this, &SendMail::Winsock1_Error);
+
+    // Load: the sender-name box shows this machine's name.
+    txtfromname->setText(Winsock1.LocalHostName());
+}
+
+SendMail::~SendMail()
+{
+    Winsock1.disconnect(this);
+}
+
+void SendMail::Command1_Click()
+{
+    m_expanded = m_expanded == 0 ? 1 : 0;
+    setFixedHeight(twipsToPixels(m_expanded ? kExpandedHeightTwips : kCollapsedHeightTwips));
+}
+
+void SendMail::cmdSend_Click()
+{
+    cmdSend->setEnabled(false);
+    setStatus(QStringLiteral("连接服务器"));
+    SmtpSession::ConnectToServer(m_settings.host, Winsock1, m_settings.port);
+    setStatus(QStringLiteral("邮件发送中………………"));
+}
+
+void SendMail::cmdClose_Click()
+{
+    // While writing, this ends the session: it sees the socket close.
+    if (Winsock1.State() != Winsock1::sckClosed)
+        Winsock1.Close();
+    close();
+}
+
+void SendMail::Image1_Click()
+{
+    m_urlOpener.openUrl(QUrl(m_settings.webAddress));
+}
+
+void SendMail::Winsock1_Connect()
+{
+    if (m_writing)
+        return;
+    m_writing = true;
+    setCursor(Qt::WaitCursor);
+    setStatus(QStringLiteral("连接服务器"));
+    setStatus(QStringLiteral("发送邮件"));
+
+    const QPointer<SendMail> self(this);
+    const SmtpOutcome outcome = m_session.SendMail(
+        txtFromAddress->text(), m_settings.recipient, txtSubject->text(),
+        [self] { return self ? self->txtBody->toPlainText() : QString(); }, Winsock1);
+    if (!self)
+        return;
+
+    switch (outcome.result) {
+    case SmtpOutcome::Result::Sent:
+        setStatus(QStringLiteral("发送完成"));
+        endWriting();
+        setStatus(QStringLiteral("状态:"));
+        break;
+    case SmtpOutcome::Result::Failed:
+        setStatus(QStringLiteral("发送失败：") + outcome.summary);
+        endWriting();
+        m_messageBox.show({outcome.details(), windowTitle(), MessageBoxPort::Buttons::Ok,
+                           MessageBoxPort::Icon::Critical, MessageBoxPort::Answer::Ok});
+        break;
+    case SmtpOutcome::Result::Aborted:
+        // Stopped by "关闭此窗口": the status keeps the closing check's text.
+        endWriting();
+        break;
+    }
+}
+
+void SendMail::endWriting()
+{
+    cmdSend->setEnabled(true);
+    unsetCursor();
+    m_writing = false;
+}
+
+void SendMail::Winsock1_Error(int number, const QString& description, const QString& source)
+{
+    // During a session the session itself reports what failed.
+    if (m_writing)
+        return;
+    m_messageBox.show({QStringLiteral("Error Number: ") + QString::number(number) +
+                           QStringLiteral("\r\n") + description + QStringLiteral("\r\n") + source,
+                       windowTitle(), MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::Critical,
+                       MessageBoxPort::Answer::Ok});
+}
+
+void SendMail::setStatus(const QString& text)
+{
+    lblStatus->setText(text);
+    Q_EMIT statusChanged(text);
+}
+
+void SendMail::closeEvent(QCloseEvent* event)
+{
+    if (m_writing) {
+        setStatus(QStringLiteral("邮件发送中，请稍候！"));
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool SendMail::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        Image1->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        Image1_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace lirondo

@@ -1,0 +1,380 @@
+#include "mail/SmtpSession.h"
+
+#include "common/VbMath.h"
+#include "mail/Winsock1.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTimer>
+
+#include <cmath>
+
+namespace lirondo {
+
+namespace {
+
+const QByteArray kCrlf = QByteArrayLiteral("\r\n");
+
+// SMTP forbids lines longer than 998 octets; a body that has one goes as base64.
+constexpr qsizetype kMaxDataLine = 998;
+
+// What the number at the start of a port text is: blanks skipped, then digits
+// with an optional fraction; 0 when there is none.
+double leadingNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    qsizetype end = i;
+    if (end < text.size() && (text[end] == u'-' || text[end] == u'+'))
+        ++end;
+    bool digits = false;
+    while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') {
+        ++end;
+        digits = true;
+    }
+    if (end < text.size() && text[end] == u'.') {
+        ++end;
+        while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') {
+            ++end;
+            digits = true;
+        }
+    }
+    if (!digits)
+        return 0;
+    bool ok = false;
+    const double value = text.mid(i, end - i).toDouble(&ok);
+    return ok ? value : 0;
+}
+
+// An address as it goes after "MAIL FROM:" or inside a header: a line break in
+// it would end the command and let the rest pass as commands of its own.
+QByteArray lineSafe(const QString& text)
+{
+    QString safe = text;
+    for (QChar& c : safe) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u' ';
+    }
+    return safe.toUtf8();
+}
+
+QByteArray ehloIdentity(const Winsock1& wsk)
+{
+    const QHostAddress address(wsk.LocalIP());
+    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+        return "[IPv6:" + address.toString().toLatin1() + ']';
+    if (address.protocol() == QAbstractSocket::IPv4Protocol)
+        return '[' + address.toString().toLatin1() + ']';
+    return lineSafe(wsk.LocalHostName());
+}
+
+// Splits text into lines at CR LF, a lone CR or a lone LF.
+QList<QStringView> splitLines(const QString& text)
+{
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            lines.append(QStringView(text).sliced(start, i - start));
+            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    lines.append(QStringView(text).sliced(start));
+    return lines;
+}
+
+bool needsBase64(const QString& text)
+{
+    const QList<QStringView> lines = splitLines(text);
+    for (const QStringView line : lines) {
+        // A UTF-16 unit never takes more than three UTF-8 bytes.
+        if (line.size() * 3 > kMaxDataLine && line.toUtf8().size() > kMaxDataLine)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString SmtpOutcome::details() const
+{
+    if (serverReply.isEmpty())
+        return summary;
+    return summary + QStringLiteral("\r\n服务器回答：") + serverReply;
+}
+
+QString GetField(int index, const QString& text, const QString& delimiter)
+{
+    QString result;
+    if (index == 1)
+        result = text;
+    // An empty delimiter is found at every position, so every field is empty.
+    if (delimiter.isEmpty())
+        return QString();
+    if (!text.contains(delimiter))
+        return result;
+    qsizetype start = 0;
+    int count = 0;
+    for (;;) {
+        const qsizetype found = text.indexOf(delimiter, start);
+        if (found < 0)
+            return count == index - 1 ? text.mid(start) : result;
+        ++count;
+        if (count == index)
+            return text.mid(start, found - start);
+        start = found + delimiter.size();
+    }
+}
+
+QByteArray encodeHeaderText(const QString& text)
+{
+    const QByteArray safe = lineSafe(text);
+    bool ascii = true;
+    for (const char c : safe) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+    }
+    // Long ASCII values go encoded too, so that they can be folded.
+    if (ascii && safe.size() <= 900)
+        return safe;
+
+    // Each word holds at most 39 bytes (52 base64 characters, 64 with the
+    // wrapping, so even the first line stays within 78), cut between
+    // characters so every word decodes on its own.
+    constexpr qsizetype kWordBytes = 39;
+    QByteArray result;
+    qsizetype pos = 0;
+    while (pos < safe.size()) {
+        qsizetype end = std::min(pos + kWordBytes, safe.size());
+        while (end < safe.size() && end > pos &&
+               (static_cast<unsigned char>(safe[end]) & 0xC0) == 0x80)
+            --end;
+        if (!result.isEmpty())
+            result += "\r\n ";
+        result += "=?UTF-8?B?" + safe.mid(pos, end - pos).toBase64() + "?=";
+        pos = end;
+    }
+    return result;
+}
+
+QByteArray encodeBody(const QString& text)
+{
+    QByteArray result;
+    const QList<QStringView> lines = splitLines(text);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            result += kCrlf;
+        // A line "." would end the message here; the server strips the extra dot.
+        if (lines[i].startsWith(u'.'))
+            result += '.';
+        result += lines[i].toUtf8();
+    }
+    return result;
+}
+
+SmtpSession::SmtpSession(QObject* parent) : QObject(parent) {}
+
+SmtpSession::~SmtpSession()
+{
+    if (m_loop)
+        m_loop->quit();
+}
+
+void SmtpSession::ConnectToServer(const QString& strServer, Winsock1& wsk,
+                                  const QString& strSrvPort)
+{
+    wsk.setRemoteHost(strServer);
+    if (strSrvPort.isEmpty()) {
+        wsk.setRemotePort(25);
+    } else {
+        const double port = leadingNumber(strSrvPort);
+        // Out of range is passed on as such; Connect reports it.
+        wsk.setRemotePort(std::fabs(port) < 1e6 ? vbRoundToInt(port) : -1);
+    }
+    wsk.Connect();
+}
+
+void SmtpSession::Wait(double seconds)
+{
+    // NaN and negative values fail the test and only let pending events run.
+    const int ms = seconds > 0 && seconds < 86400 ? static_cast<int>(seconds * 1000) : 0;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct SmtpSession::Step
+{
+    QString refused; // the summary when the server says no
+    QString name;    // the step, for the other failures
+};
+
+SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
+{
+    if (wsk.hasReply())
+        return Wake::Reply;
+    if (!wsk.protocolError().isEmpty())
+        return Wake::ProtocolError;
+    if (wsk.State() != Winsock1::sckConnected)
+        return Wake::Closed;
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool woken = false;
+    Wake wake = Wake::Timeout;
+    // The first cause counts: an error is followed by the close it caused.
+    auto wakeUp = [&](Wake why) {
+        if (!woken) {
+            woken = true;
+            wake = why;
+        }
+        loop.quit();
+    };
+    connect(&timer, &QTimer::timeout, &loop, [&] { wakeUp(Wake::Timeout); });
+    connect(&wsk, &Winsock1::ReplyReceived, &loop, [&] { wakeUp(Wake::Reply); });
+    connect(&wsk, &Winsock1::ProtocolError, &loop, [&] { wakeUp(Wake::ProtocolError); });
+    connect(&wsk, &Winsock1::Closed, &loop,
+            [&](bool byPeer) { wakeUp(byPeer ? Wake::Closed : Wake::Aborted); });
+    connect(&wsk, &Winsock1::Error, &loop, [&](int, const QString& description, const QString&) {
+        if (!woken)
+            detail = description;
+        wakeUp(Wake::Failed);
+    });
+    connect(&wsk, &QObject::destroyed, &loop, [&] { wakeUp(Wake::Gone); });
+
+    const QPointer<SmtpSession> self(this);
+    const QPointer<Winsock1> socket(&wsk);
+    m_loop = &loop;
+    timer.start(m_replyTimeoutMs);
+    loop.exec();
+    if (!self || !socket)
+        return Wake::Gone;
+    m_loop = nullptr;
+    // A reply that came just before the close still counts.
+    if (wake != Wake::Aborted && wsk.hasReply())
+        return Wake::Reply;
+    return wake;
+}
+
+bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome)
+{
+    QString detail;
+    const Wake wake = waitForReply(wsk, detail);
+    outcome.result = SmtpOutcome::Result::Failed;
+    switch (wake) {
+    case Wake::Reply: {
+        const SmtpReply reply = wsk.takeReply();
+        if (reply.replyClass() == replyClass) {
+            outcome.result = SmtpOutcome::Result::Sent;
+            return true;
+        }
+        outcome.summary = step.refused;
+        outcome.serverReply = reply.display();
+        return false;
+    }
+    case Wake::Timeout:
+        outcome.summary = QStringLiteral("邮件服务器没有回答（%1）").arg(step.name);
+        return false;
+    case Wake::Closed:
+        outcome.summary = QStringLiteral("与邮件服务器的连接中断了（%1）").arg(step.name);
+        return false;
+    case Wake::Failed:
+        outcome.summary = QStringLiteral("与邮件服务器的连接出错（%1）：%2").arg(step.name, detail);
+        return false;
+    case Wake::ProtocolError:
+        outcome.summary = QStringLiteral("邮件服务器的回答无法识别（%1）").arg(step.name);
+        return false;
+    case Wake::Aborted:
+    case Wake::Gone:
+        outcome.result = SmtpOutcome::Result::Aborted;
+        return false;
+    }
+    return false;
+}
+
+SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strTo,
+                                  const QString& strSubject,
+                                  const std::function<QString()>& strBody, Winsock1& wsk)
+{
+    SmtpOutcome outcome;
+    const QPointer<SmtpSession> self(this);
+    const QPointer<Winsock1> socket(&wsk);
+    // Ends the session; after the form went away mid-session nothing is touched.
+    auto finish = [&]() -> SmtpOutcome {
+        if (self && socket) {
+            m_running = false;
+            wsk.Close();
+        }
+        return outcome;
+    };
+    auto alive = [&] { return !self.isNull() && !socket.isNull(); };
+
+    if (m_running) {
+        outcome.result = SmtpOutcome::Result::Aborted;
+        return outcome;
+    }
+    m_running = true;
+
+    if (!expect(wsk, {QStringLiteral("邮件服务器不接受连接"), QStringLiteral("连接")}, 2, outcome))
+        return finish();
+
+    wsk.SendData("EHLO " + ehloIdentity(wsk) + kCrlf);
+    if (!expect(wsk, {QStringLiteral("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome))
+        return finish();
+
+    wsk.SendData("MAIL FROM:<" + lineSafe(strFrom) + '>' + kCrlf);
+    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")}, 2,
+                outcome))
+        return finish();
+
+    wsk.SendData("RCPT TO:<" + lineSafe(strTo) + '>' + kCrlf);
+    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了收件人地址"), QStringLiteral("RCPT TO")}, 2,
+                outcome))
+        return finish();
+
+    wsk.SendData("DATA" + kCrlf);
+    if (!expect(wsk, {QStringLiteral("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3, outcome))
+        return finish();
+
+    wsk.SendData("MIME-Version: 1.0" + kCrlf);
+    wsk.SendData("From: " + encodeHeaderText(GetField(1, strFrom, QStringLiteral("@"))) + " <" +
+                 lineSafe(strFrom) + '>' + kCrlf);
+    wsk.SendData("To: <" + lineSafe(strTo) + '>' + kCrlf);
+    wsk.SendData("Subject: " + encodeHeaderText(strSubject) + kCrlf);
+    wsk.SendData("Content-Type: multipart/mixed;" + kCrlf);
+    wsk.SendData("              boundary=Unique-Boundary" + kCrlf + kCrlf);
+    wsk.SendData(" [ Random garbage here ]" + kCrlf + kCrlf);
+    wsk.SendData(kCrlf + "--Unique-Boundary" + kCrlf);
+    const QString body = strBody ? strBody() : QString();
+    if (needsBase64(body)) {
+        wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf +
+                     "Content-Transfer-Encoding: base64" + kCrlf + kCrlf);
+        const QByteArray encoded = body.toUtf8().toBase64();
+        for (qsizetype pos = 0; pos < encoded.size(); pos += 76)
+            wsk.SendData(encoded.mid(pos, 76) + kCrlf);
+        wsk.SendData(kCrlf);
+    } else {
+        wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf + kCrlf);
+        wsk.SendData(encodeBody(body) + kCrlf + kCrlf);
+    }
+    wsk.SendData("--Unique-Boundary--" + kCrlf);
+    wsk.SendData(kCrlf + '.' + kCrlf);
+    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了这封信"), QStringLiteral("信件内容")}, 2,
+                outcome))
+        return finish();
+
+    // The message is accepted; how QUIT goes changes nothing about that.
+    wsk.SendData("QUIT" + kCrlf);
+    QString ignored;
+    waitForReply(wsk, ignored);
+    if (!alive())
+        return outcome;
+    return finish();
+}
+
+} // namespace lirondo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QEventLoop;
+
+namespace lirondo {
+
+class Winsock1;
+
+// How a session ended.
+struct SmtpOutcome
+{
+    enum class Result
+    {
+        Sent,
+        Failed,
+        Aborted
+    };
+    Result result = Result::Sent;
+    QString summary;     // what failed, short (for the status label)
+    QString serverReply; // the server's reply that ended it, if one did
+    // The message box text: the summary, then the server's reply.
+    QString details() const;
+};
+
+// The mail client: one message per connection, each command answered before
+// the next is written.
+class SmtpSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SmtpSession(QObject* parent = nullptr);
+    ~SmtpSession() override;
+
+    void setReplyTimeout(int milliseconds) { m_replyTimeoutMs = milliseconds; }
+    bool isRunning() const { return m_running; }
+
+    // Sets the address (port 25 when strSrvPort is empty, else the number it
+    // starts with) and starts connecting; wsk raises Connected() or Error().
+    static void ConnectToServer(const QString& strServer, Winsock1& wsk, const QString& strSrvPort);
+
+    // Writes one message over the connected wsk and closes it. The body is
+    // fetched when it is written, so late edits are sent.
+    SmtpOutcome SendMail(const QString& strFrom, const QString& strTo, const QString& strSubject,
+                         const std::function<QString()>& strBody, Winsock1& wsk);
+
+    // Keeps the user interface alive for the given seconds.
+    static void Wait(double seconds);
+
+private:
+    enum class Wake
+    {
+        Reply,
+        Timeout,
+        Closed,
+        Failed,
+        ProtocolError,
+        Aborted,
+        Gone
+    };
+    struct Step;
+    bool expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome);
+    Wake waitForReply(Winsock1& wsk, QString& detail);
+
+    int m_replyTimeoutMs = 30000;
+    bool m_running = false;
+    QEventLoop* m_loop = nullptr;
+};
+
+// The index-th field (from 1) of text cut at delimiter; empty when there are
+// fewer fields, the whole text for index 1 when the delimiter does not occur.
+QString GetField(int index, const QString& text, const QString& delimiter);
+
+// A header value as it goes on the wire: ASCII as it stands, anything else as
+// RFC 2047 encoded words ("=?UTF-8?B?...?="), folded so no word passes 75
+// characters. Line breaks become blanks so a value cannot start a new header.
+QByteArray encodeHeaderText(const QString& text);
+
+// The body as SMTP data: every line break CRLF, a leading "." doubled, UTF-8.
+QByteArray encodeBody(const QString& text);
+
+} // namespace lirondo

@@ -1,0 +1,177 @@
+#include "mail/Winsock1.h"
+
+#include <QHostInfo>
+#include <QNetworkInterface>
+#include <QTcpSocket>
+
+namespace lirondo {
+
+namespace {
+
+// More unread replies than any session could be waiting for means the server
+// is flooding us.
+constexpr int kMaxQueuedReplies = 64;
+
+} // namespace
+
+Winsock1::Winsock1(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
+{
+    connect(m_socket, &QTcpSocket::connected, this, [this] { Q_EMIT Connected(); });
+    connect(m_socket, &QTcpSocket::readyRead, this, &Winsock1::onReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &Winsock1::onDisconnected);
+    connect(m_socket, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError error) { onSocketError(error); });
+}
+
+Winsock1::~Winsock1()
+{
+    // No signals to a half-destroyed owner.
+    m_socket->disconnect(this);
+    m_socket->abort();
+}
+
+void Winsock1::Connect()
+{
+    Close();
+    if (m_remotePort < 1 || m_remotePort > 65535) {
+        // Reported like any other failure: asynchronously, through Error().
+        QMetaObject::invokeMethod(
+            this,
+            [this, port = m_remotePort] {
+                fail(kErrorAddressNotAvailable, QStringLiteral("Invalid port number %1").arg(port));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_socket->connectToHost(m_remoteHost, static_cast<quint16>(m_remotePort));
+}
+
+void Winsock1::SendData(const QByteArray& bytes)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_socket->write(bytes);
+}
+
+void Winsock1::Close()
+{
+    const bool wasOpen = m_socket->state() != QAbstractSocket::UnconnectedState || m_peerClosed;
+    m_closing = true;
+    m_socket->abort();
+    m_closing = false;
+    m_buffer.clear();
+    m_replies.clear();
+    m_protocolError.clear();
+    m_failed = false;
+    m_peerClosed = false;
+    if (wasOpen)
+        Q_EMIT Closed(false);
+}
+
+int Winsock1::State() const
+{
+    switch (m_socket->state()) {
+    case QAbstractSocket::HostLookupState:
+        return sckResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return sckConnecting;
+    case QAbstractSocket::ConnectedState:
+        return sckConnected;
+    case QAbstractSocket::BoundState:
+        return sckOpen;
+    case QAbstractSocket::ClosingState:
+        return sckClosing;
+    case QAbstractSocket::ListeningState:
+        return sckOpen;
+    case QAbstractSocket::UnconnectedState:
+        break;
+    }
+    if (m_failed)
+        return sckError;
+    return m_peerClosed ? sckClosing : sckClosed;
+}
+
+QString Winsock1::LocalHostName() const
+{
+    return QHostInfo::localHostName();
+}
+
+QString Winsock1::LocalIP() const
+{
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        return m_socket->localAddress().toString();
+    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
+    for (const QHostAddress& address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            return address.toString();
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+void Winsock1::onReadyRead()
+{
+    m_buffer.append(m_socket->readAll());
+    if (!m_protocolError.isEmpty()) {
+        m_buffer.clear();
+        return;
+    }
+    const SmtpReplyParse parsed = parseSmtpReplies(m_buffer);
+    m_buffer.remove(0, parsed.consumed);
+    QString error = parsed.error;
+    if (error.isEmpty() && m_replies.size() + parsed.replies.size() > kMaxQueuedReplies)
+        error = QStringLiteral("too many replies");
+    const qsizetype count = error.isEmpty() ? parsed.replies.size() : 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        m_replies.append(parsed.replies[i]);
+        Q_EMIT ReplyReceived();
+    }
+    if (!error.isEmpty()) {
+        m_buffer.clear();
+        m_protocolError = error;
+        Q_EMIT ProtocolError(error);
+    }
+}
+
+void Winsock1::onDisconnected()
+{
+    if (m_closing)
+        return;
+    // A last reply may have come with the close ("421 closing").
+    if (m_socket->bytesAvailable() > 0)
+        onReadyRead();
+    m_peerClosed = true;
+    Q_EMIT Closed(true);
+}
+
+void Winsock1::onSocketError(int error)
+{
+    if (m_closing)
+        return;
+    switch (error) {
+    case QAbstractSocket::RemoteHostClosedError:
+        return; // an orderly close: onDisconnected reports it
+    case QAbstractSocket::ConnectionRefusedError:
+        fail(kErrorConnectionRefused, QStringLiteral("Connection refused"));
+        return;
+    case QAbstractSocket::HostNotFoundError:
+        fail(kErrorHostNotFound, QStringLiteral("Host not found"));
+        return;
+    case QAbstractSocket::SocketTimeoutError:
+        fail(kErrorTimedOut, QStringLiteral("Connection timed out"));
+        return;
+    case QAbstractSocket::NetworkError:
+        fail(kErrorConnectionReset, m_socket->errorString());
+        return;
+    default:
+        fail(kErrorOther, m_socket->errorString());
+        return;
+    }
+}
+
+void Winsock1::fail(int number, const QString& description)
+{
+    m_failed = true;
+    Q_EMIT Error(number, description, QStringLiteral("Winsock1"));
+}
+
+} // namespace lirondo

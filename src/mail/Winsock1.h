@@ -1,0 +1,93 @@
+#pragma once
+
+#include "mail/SmtpReply.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+
+namespace lirondo {
+
+// The form's TCP socket: a client connection to one host and port, written to
+// in call order, with the server's replies parsed as they come in.
+class Winsock1 : public QObject
+{
+    Q_OBJECT
+public:
+    // The values State() reports.
+    enum StateValue : int
+    {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckResolvingHost = 4,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8, // the other side closed; Close() finishes
+        sckError = 9,   // a failure ended the connection; Close() clears it
+    };
+
+    explicit Winsock1(QObject* parent = nullptr);
+    ~Winsock1() override;
+
+    QString RemoteHost() const { return m_remoteHost; }
+    void setRemoteHost(const QString& host) { m_remoteHost = host; }
+    int RemotePort() const { return m_remotePort; }
+    void setRemotePort(int port) { m_remotePort = port; }
+
+    // Starts connecting and returns at once; Connected() or Error() follows.
+    void Connect();
+    // Queues the bytes; ignored unless connected.
+    void SendData(const QByteArray& bytes);
+    // Ends the connection at once (unsent data is dropped) and clears a failure.
+    void Close();
+    int State() const;
+
+    // The local machine's name, and the address the connection leaves from
+    // (the machine's first non-loopback IPv4 address while not connected).
+    QString LocalHostName() const;
+    QString LocalIP() const;
+
+    // Replies parsed so far and not yet taken, oldest first.
+    bool hasReply() const { return !m_replies.isEmpty(); }
+    SmtpReply takeReply() { return m_replies.takeFirst(); }
+    // Set once the server sent something that is not an SMTP reply.
+    QString protocolError() const { return m_protocolError; }
+
+    // Windows Sockets numbers, which the error box shows.
+    static constexpr int kErrorConnectionRefused = 10061;
+    static constexpr int kErrorHostNotFound = 11001;
+    static constexpr int kErrorTimedOut = 10060;
+    static constexpr int kErrorConnectionReset = 10054;
+    static constexpr int kErrorNetworkUnreachable = 10051;
+    static constexpr int kErrorAddressNotAvailable = 10049;
+    static constexpr int kErrorOther = 10004;
+
+Q_SIGNALS:
+    void Connected();
+    void Error(int number, const QString& description, const QString& source);
+    void ReplyReceived();
+    void ProtocolError(const QString& what);
+    // The connection ended: by Close() (byPeer false) or by the other side.
+    void Closed(bool byPeer);
+
+private:
+    void onReadyRead();
+    void onDisconnected();
+    void onSocketError(int error);
+    void fail(int number, const QString& description);
+
+    QTcpSocket* m_socket;
+    QString m_remoteHost;
+    int m_remotePort = 0;
+    QByteArray m_buffer;
+    QList<SmtpReply> m_replies;
+    QString m_protocolError;
+    bool m_failed = false;
+    bool m_peerClosed = false;
+    bool m_closing = false;
+};
+
+} // namespace lirondo
