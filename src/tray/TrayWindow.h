@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QIcon>
+
+namespace lirondo {
+
+// What the tray needs of the main window. Window states: 0 normal, 1 minimized,
+// 2 maximized. The names keep clear of QWidget's members and of the main
+// window's own (`LastState`), so that the main window can implement it directly.
+class TrayWindow
+{
+public:
+    virtual ~TrayWindow() = default;
+
+    virtual int trayWindowState() const = 0;
+    virtual void setTrayWindowState(int state) = 0;
+    virtual void trayShow() = 0;  // make the window visible
+    virtual void trayFocus() = 0; // give it the input focus
+    // `LastState`: the last state other than minimized (0 or 2).
+    virtual int trayLastState() const = 0;
+    // The program icon, shown in the notification area.
+    virtual QIcon trayIcon() const = 0;
+};
+
+// What the tray menu asks of its owner. Each call may come from inside a menu
+// handler, so none of them may destroy the object that implements this interface
+// or the calling tuo_pan synchronously: close() or deleteLater() them.
+class TrayMenuActions
+{
+public:
+    virtual ~TrayMenuActions() = default;
+
+    virtual void unloadTuoPan() = 0; // may be called when it is already gone
+    virtual void unloadForm1() = 0;  // its unload step calls tuopan::TrayRemove
+    virtual void unloadJihua() = 0;
+    virtual void showAbout() = 0; // the feedback form, not modal
+};
+
+} // namespace lirondo

@@ -1,0 +1,63 @@
+#include "tray/tuo_pan.h"
+
+#include "tray/TrayWindow.h"
+
+#include <QPointer>
+
+namespace lirondo {
+
+tuo_pan::tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
+    : QObject(parent), m_window(window), m_actions(actions), m_menu(std::make_unique<QMenu>())
+{
+    mnuTrayMaximize = m_menu->addAction(QStringLiteral("最大化"));
+    mnuTrayMinimize = m_menu->addAction(QStringLiteral("最小化"));
+    mnuTrayClose = m_menu->addAction(QStringLiteral("退出"));
+    guanyu = m_menu->addAction(QStringLiteral("关于"));
+    mnuTrayMaximize->setObjectName(QStringLiteral("mnuTrayMaximize"));
+    mnuTrayMinimize->setObjectName(QStringLiteral("mnuTrayMinimize"));
+    mnuTrayClose->setObjectName(QStringLiteral("mnuTrayClose"));
+    guanyu->setObjectName(QStringLiteral("guanyu"));
+
+    connect(mnuTrayMaximize, &QAction::triggered, this, &tuo_pan::mnuTrayMaximize_Click);
+    connect(mnuTrayMinimize, &QAction::triggered, this, &tuo_pan::mnuTrayMinimize_Click);
+    connect(mnuTrayClose, &QAction::triggered, this, &tuo_pan::mnuTrayClose_Click);
+    connect(guanyu, &QAction::triggered, this, &tuo_pan::guanyu_Click);
+}
+
+tuo_pan::~tuo_pan() = default;
+
+void tuo_pan::enableForWindowState(int state)
+{
+    mnuTrayMaximize->setEnabled(state != 2);
+    mnuTrayMinimize->setEnabled(state != 1);
+}
+
+void tuo_pan::mnuTrayMaximize_Click()
+{
+    m_window.setTrayWindowState(2);
+    m_window.trayShow();
+}
+
+void tuo_pan::mnuTrayMinimize_Click()
+{
+    // Unlike the caption button, the tray's minimize leaves the window visible.
+    m_window.setTrayWindowState(1);
+}
+
+void tuo_pan::mnuTrayClose_Click()
+{
+    // The unloads may take this form with them; nothing of it is touched after
+    // the first call.
+    TrayMenuActions& actions = m_actions;
+    actions.unloadTuoPan();
+    actions.unloadForm1();
+    actions.unloadTuoPan();
+    actions.unloadJihua();
+}
+
+void tuo_pan::guanyu_Click()
+{
+    m_actions.showAbout();
+}
+
+} // namespace lirondo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+
+#include <memory>
+
+namespace lirondo {
+
+class TrayMenuActions;
+class TrayWindow;
+
+// The form that holds the tray menu. It is never shown itself: only its menu
+// appears, when the tray icon is right-clicked.
+class tuo_pan : public QObject
+{
+    Q_OBJECT
+public:
+    tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent = nullptr);
+    ~tuo_pan() override;
+
+    QMenu* mnuTray() const { return m_menu.get(); }
+    QAction* mnuTrayMaximize = nullptr; // "最大化"
+    QAction* mnuTrayMinimize = nullptr; // "最小化"
+    QAction* mnuTrayClose = nullptr;    // "退出"
+    QAction* guanyu = nullptr;          // "关于"
+
+    // Called by the main window's layout pass: an item that would not change the
+    // window state is disabled.
+    void enableForWindowState(int state);
+
+public Q_SLOTS:
+    void mnuTrayMaximize_Click();
+    void mnuTrayMinimize_Click();
+    void mnuTrayClose_Click();
+    void guanyu_Click();
+
+private:
+    TrayWindow& m_window;
+    TrayMenuActions& m_actions;
+    std::unique_ptr<QMenu> m_menu;
+};
+
+} // namespace lirondo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/Gbk.h"
+#include "tray/TrayIconPort.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QString>
+#include <QStringView>
+
+namespace lirondo {
+
+class TrayWindow;
+
+// The tray module: keeps the notification-area icon for as long as the main
+// window is loaded and reacts to clicks on it. Owned by the main window.
+class tuopan : public QObject
+{
+    Q_OBJECT
+public:
+    // Bytes of the tooltip field in the notification record, terminator included.
+    static constexpr int kTipFieldBytes = 64;
+
+    explicit tuopan(TrayIconPort& icon, QObject* parent = nullptr);
+    ~tuopan() override; // removes the icon if it is still there
+
+    // Shows the program icon and starts handling its clicks. Returns false when
+    // there is no notification area: the program then runs without an icon, and a
+    // minimized main window must stay reachable some other way.
+    bool TrayAdd(TrayWindow& window, QMenu* menu);
+    // Sets the tooltip, cut the way the fixed-size record field cuts it.
+    void TrayTip(const QString& text);
+    // Hides the icon and stops handling its clicks.
+    void TrayRemove();
+
+    bool isInstalled() const { return m_window != nullptr; }
+    bool hasIcon() const { return m_hasIcon; }
+
+    // The part of `text` that fits the tooltip field: the text up to its first NUL,
+    // at most 63 UTF-16 units and at most 63 bytes once encoded as GBK (one byte
+    // stays for the terminator). Never ends inside a double-byte character or a
+    // surrogate pair.
+    static QString fitTipField(const GbkCodePage& gbk, QStringView text);
+
+public Q_SLOTS:
+    // The icon's notifications; everything but the two handled clicks is ignored.
+    void TrayWndProc(lirondo::TrayIconPort::Activation reason);
+
+private:
+    TrayIconPort& m_icon;
+    GbkCodePage m_gbk;
+    TrayWindow* m_window = nullptr;
+    QPointer<QMenu> m_menu; // belongs to tuo_pan, which may be unloaded first
+    bool m_hasIcon = false;
+};
+
+} // namespace lirondo
