@@ -1,0 +1,139 @@
+#include "reminder/jihua.h"
+
+#include "assistant/Agent.h"
+#include "common/MessageBoxPort.h"
+#include "common/VbMath.h"
+#include "reminder/TagButton.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+namespace lirondo {
+
+namespace {
+
+void placeTwips(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                        twipsToPixels(height));
+}
+
+} // namespace
+
+jihua::jihua(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
+             std::function<AgentCharacter*()> genie, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_messages(messages), m_eVoice(eVoice),
+      m_genie(std::move(genie)), m_reminder(clock)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("添加计划"));
+    setFixedSize(twipsToPixels(4536), twipsToPixels(4464));
+
+    Label1 =
+        new QLabel(QStringLiteral("这是一个定时提醒的功能，在文本框里填入要提醒的内容，同时选定的"
+                                  "时间则到了设定的时间，程序就会提醒你。"),
+                   this);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(Label1, 0, 240, 4332, 732);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setPlainText(QStringLiteral(" "));
+    placeTwips(Text1, 120, 960, 2772, 3372);
+
+    Label2 = new QLabel(QStringLiteral(" "), this);
+    placeTwips(Label2, 3120, 1080, 1212, 372);
+
+    Label3 = new QLabel(QStringLiteral("填入如同    00：00：00    格式的时间 "), this);
+    Label3->setWordWrap(true);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(Label3, 3120, 1560, 1212, 612);
+
+    Text2 = new QLineEdit(QStringLiteral(" 00:00:00"), this);
+    placeTwips(Text2, 3000, 2280, 1212, 264);
+
+    Command2 = new QPushButton(QStringLiteral("取消"), this);
+    placeTwips(Command2, 3000, 2880, 1332, 612);
+
+    Command1 = new TagButton(QStringLiteral(" 确定"), this);
+    placeTwips(Command1, 3000, 3600, 1332, 612);
+
+    connect(Command1, &QPushButton::clicked, this, &jihua::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &jihua::Command2_Click);
+    connect(&m_reminder, &Reminder::stateChanged, this,
+            [this](const QString& state) { Command1->Tag = state; });
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &jihua::Timer1_Timer);
+    Timer1->start();
+}
+
+jihua::~jihua() = default;
+
+QString jihua::state() const
+{
+    return Command1->Tag;
+}
+
+void jihua::announce()
+{
+    Reminder::announce(Text1->toPlainText(), m_genie ? m_genie() : nullptr, m_eVoice);
+}
+
+void jihua::showAndAttend()
+{
+    m_reminder.attend();
+    show();
+    raise();
+    activateWindow();
+}
+
+void jihua::Command1_Click()
+{
+    if (Reminder::isBlankMessage(Text1->toPlainText())) {
+        m_messages.info(QStringLiteral("消息不能为空"));
+        Text1->setFocus();
+        return;
+    }
+    const std::optional<QTime> time = Reminder::parseTime(Text2->text());
+    if (!time) {
+        m_messages.info(QStringLiteral("时间格式不对"));
+        return;
+    }
+    // The box shows the time as the clock writes it, which is the time that fires.
+    Text2->setText(Reminder::clockText(*time));
+    // Armed before the box is answered, so a time that comes while it is open
+    // still fires.
+    m_reminder.arm(*time);
+    m_messages.info(QStringLiteral("设置成功！"));
+    if (AgentCharacter* genie = m_genie ? m_genie() : nullptr)
+        genie->Hide();
+    hide();
+}
+
+void jihua::Command2_Click()
+{
+    close();
+}
+
+void jihua::Timer1_Timer()
+{
+    Label2->setText(m_reminder.tick());
+}
+
+void jihua::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Timer1->stop();
+    m_reminder.discard();
+    Q_EMIT unloaded();
+}
+
+} // namespace lirondo
