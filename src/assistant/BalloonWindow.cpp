@@ -22,7 +22,7 @@ BalloonWindow::BalloonWindow()
 
 QRect BalloonWindow::place(QSize balloon, const QRect& figure, const QRect& screen, bool* tailUp)
 {
-    int x = figure.center().x() - balloon.width() / 2;
+    int x = figure.x() + figure.width() / 2 - balloon.width() / 2;
     int y = figure.top() - balloon.height();
     bool below = false;
     if (screen.isValid() && y < screen.top()) {
@@ -78,7 +78,7 @@ void BalloonWindow::follow(const QRect& figure)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     const QRect where = place(size(), figure, area, &m_tailUp);
-    m_tailX = std::clamp(figure.center().x() - where.left(), kTail, width() - kTail);
+    m_tailX = std::clamp(figure.x() + figure.width() / 2 - where.left(), kTail, width() - kTail);
     move(where.topLeft());
     setMask(QRegion(outline().toFillPolygon().toPolygon()));
     update();

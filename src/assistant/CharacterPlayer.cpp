@@ -169,9 +169,9 @@ int CharacterPlayer::begin()
         // Pick the first frame before appearing, so the window never shows a stale one.
         const int showing = stateAnimation(QStringLiteral("SHOWING"), QStringLiteral("Show"));
         const int delay = showing >= 0 ? startAnimation(showing) : -1;
+        setOnScreen(true);
         if (delay < 0)
             rest();
-        setOnScreen(true);
         return delay;
     }
     case Kind::Hide: {
@@ -318,7 +318,8 @@ int CharacterPlayer::stateAnimation(const QString& state, const QString& fallbac
 
 void CharacterPlayer::rest()
 {
-    if (m_restAnimation < 0 || (m_animation == m_restAnimation && m_frame == m_restFrame))
+    if (!m_onScreen || m_restAnimation < 0 ||
+        (m_animation == m_restAnimation && m_frame == m_restFrame))
         return;
     m_animation = m_restAnimation;
     m_frame = m_restFrame;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "assistant/AcsFile.h"
+
+namespace lirondo::test {
+
+// A 4 × 4 character small enough to reason about pixel by pixel: a 2 × 2 red block
+// in the middle of each frame, the rest in the transparent colour (index 0).
+//   Show (2 frames), Hide, Greet (3), GreetReturn, Talk (the SPEAKING state),
+//   Loop: 0 → 1, 1 branches back to 0 always, exit from 1 to 2, which ends it;
+//   Chance: 0 branches to 2 with 50 %, else goes on to 1;
+//   Stuck: one frame that branches and exits to itself;
+//   Quick: frames of duration 0.
+inline acs::Character makeTestCharacter()
+{
+    acs::Character c;
+    c.name = QStringLiteral("tester");
+    c.frameWidth = 4;
+    c.frameHeight = 4;
+    c.transparentIndex = 0;
+    c.palette.fill(qRgb(0, 255, 255), 256); // the transparent colour: cyan
+    c.palette[1] = qRgb(255, 0, 0);
+    acs::Image image{4, 4, QByteArray(16, '\0')};
+    for (const int i : {5, 6, 9, 10})
+        image.pixels[i] = 1;
+    c.images.append(image);
+
+    const auto frame = [](int ms, int exitFrame = -1, QList<acs::Branch> branches = {}) {
+        acs::Frame f;
+        f.images.append({0, 0, 0});
+        f.durationMs = ms;
+        f.exitFrame = exitFrame;
+        f.branches = std::move(branches);
+        return f;
+    };
+    const auto add = [&c](const char* name, QList<acs::Frame> frames) {
+        acs::Animation a;
+        a.name = QString::fromLatin1(name);
+        a.frames = std::move(frames);
+        c.animations.append(a);
+    };
+    add("Show", {frame(100), frame(100)});
+    add("Hide", {frame(100)});
+    add("Greet", {frame(100), frame(100), frame(100)});
+    add("GreetReturn", {frame(100)});
+    add("Talk", {frame(200)});
+    add("Loop", {frame(100), frame(100, 2, {{0, 100}}), frame(100)});
+    add("Chance", {frame(100, -1, {{2, 50}}), frame(100), frame(100)});
+    add("Stuck", {frame(100, 0, {{0, 100}})});
+    add("Quick", {frame(0), frame(0)});
+    c.states.insert(QStringLiteral("SPEAKING"), {QStringLiteral("Talk")});
+    return c;
+}
+
+} // namespace lirondo::test
