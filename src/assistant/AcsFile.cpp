@@ -218,7 +218,8 @@ bool readCharacterInfo(QByteArrayView file, Locator where, Character& ch, QStrin
         error = c.error();
         return false;
     }
-    if (major != 2) {
+    // Version 1 headers have the same layout.
+    if (major != 1 && major != 2) {
         error = QStringLiteral("Unsupported character file version %1.%2").arg(major).arg(minor);
         return false;
     }
@@ -253,6 +254,8 @@ bool readCharacterInfo(QByteArrayView file, Locator where, Character& ch, QStrin
         return false;
     }
 
+    if (names.size == 0)
+        return true; // no names: the character stays unnamed
     const QByteArrayView nameData = block(file, names, QStringLiteral("Character names"), error);
     if (!error.isEmpty())
         return false;

@@ -224,6 +224,8 @@ private Q_SLOTS:
 
     void composesFirstImageOnTop();
     void skipsVoiceBalloonAndTrayIcon();
+    void headerVariants_data();
+    void headerVariants();
     void everyTruncationFails();
     void corruptFile_data();
     void corruptFile();
@@ -463,6 +465,58 @@ void TestAcsFile::skipsVoiceBalloonAndTrayIcon()
     const ReadResult read = readAcs(file);
     QVERIFY2(read.character, qPrintable(read.error));
     compareCharacters(*read.character, smallCharacter());
+}
+
+QByteArray namesTable(const QList<std::pair<quint16, QString>>& names)
+{
+    QByteArray b(2, '\0');
+    putU16(b, 0, quint16(names.size()));
+    for (const auto& [language, name] : names) {
+        b.append(char(language & 0xFF)).append(char(language >> 8));
+        b += wideString(name) + wideString(QStringLiteral("about ") + name) + wideString({});
+    }
+    return b;
+}
+
+void TestAcsFile::headerVariants_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name");
+
+    const QByteArray good = writeAcs(smallCharacter(), true);
+    const quint32 info = layoutOf(good).info;
+    QByteArray v1 = good;
+    putU16(v1, info + 2, 1);
+    QTest::newRow("version 1 header") << v1 << QStringLiteral("Tiny");
+    QByteArray unnamed = good;
+    putU32(unnamed, info + 8, 0);
+    QTest::newRow("no names table") << unnamed << QString();
+
+    auto withNames = [&](const QByteArray& table) {
+        QByteArray b = good;
+        putU32(b, info + 4, quint32(b.size()));
+        putU32(b, info + 8, quint32(table.size()));
+        return b + table;
+    };
+    QTest::newRow("English name preferred")
+        << withNames(namesTable({{0x0407, QStringLiteral("Zauberer")},
+                                 {0x0809, QStringLiteral("Wizard")},
+                                 {0x0409, QStringLiteral("Other")}}))
+        << QStringLiteral("Wizard");
+    QTest::newRow("first name without English")
+        << withNames(namesTable(
+               {{0x040C, QStringLiteral("Magicien")}, {0x0411, QStringLiteral("Mahou")}}))
+        << QStringLiteral("Magicien");
+}
+
+void TestAcsFile::headerVariants()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    const ReadResult read = readAcs(file);
+    QVERIFY2(read.character, qPrintable(read.error));
+    QCOMPARE(read.character->name, name);
+    QCOMPARE(read.character->animations.size(), 2);
 }
 
 void TestAcsFile::everyTruncationFails()
