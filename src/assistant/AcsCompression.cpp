@@ -33,30 +33,35 @@ class BitReader
 public:
     explicit BitReader(QByteArrayView data) : m_data(data) {}
 
-    // False when the stream has run out.
-    bool bit(bool& out)
-    {
-        if (m_pos >= quint64(m_data.size()) * 8)
-            return false;
-        out = (quint8(m_data[qsizetype(m_pos >> 3)]) >> (m_pos & 7)) & 1;
-        ++m_pos;
-        return true;
-    }
+    // False when the stream has run out. count <= 32.
     bool bits(int count, quint32& out)
     {
-        out = 0;
-        for (int i = 0; i < count; ++i) {
-            bool b = false;
-            if (!bit(b))
+        if (m_count < count) {
+            while (m_count <= 56 && m_next < m_data.size()) {
+                m_acc |= quint64(quint8(m_data[m_next++])) << m_count;
+                m_count += 8;
+            }
+            if (m_count < count)
                 return false;
-            out |= quint32(b) << i;
         }
+        out = quint32(m_acc & ((quint64(1) << count) - 1));
+        m_acc >>= count;
+        m_count -= count;
         return true;
+    }
+    bool bit(bool& out)
+    {
+        quint32 v = 0;
+        const bool ok = bits(1, v);
+        out = v != 0;
+        return ok;
     }
 
 private:
     QByteArrayView m_data;
-    quint64 m_pos = 0;
+    qsizetype m_next = 0;
+    quint64 m_acc = 0;
+    int m_count = 0;
 };
 
 class BitWriter
@@ -137,9 +142,11 @@ std::optional<QByteArray> decompress(QByteArrayView data, qsizetype maxOutput)
         if (distance > quint64(out.size()) || length > quint64(maxOutput - out.size()))
             return std::nullopt;
         // Byte by byte: a reference may overlap the bytes it produces (runs).
-        qsizetype from = out.size() - qsizetype(distance);
-        for (quint64 i = 0; i < length; ++i)
-            out.append(out.at(from++));
+        const qsizetype at = out.size();
+        out.resize(at + qsizetype(length));
+        char* p = out.data();
+        for (qsizetype i = at; i < at + qsizetype(length); ++i)
+            p[i] = p[i - qsizetype(distance)];
     }
 }
 
