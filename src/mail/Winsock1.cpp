@@ -16,7 +16,15 @@ constexpr int kMaxQueuedReplies = 64;
 
 Winsock1::Winsock1(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
-    connect(m_socket, &QTcpSocket::connected, this, [this] { Q_EMIT Connected(); });
+    // Queued: the session that runs in the Connected handler waits for replies
+    // in its own event loop, which should not sit inside the socket's own code.
+    connect(
+        m_socket, &QTcpSocket::connected, this,
+        [this] {
+            if (m_socket->state() == QAbstractSocket::ConnectedState)
+                Q_EMIT Connected();
+        },
+        Qt::QueuedConnection);
     connect(m_socket, &QTcpSocket::readyRead, this, &Winsock1::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &Winsock1::onDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this,
