@@ -14,25 +14,25 @@ namespace {
 // The key colour marks transparent pixels; nothing in the drawing uses it.
 constexpr QRgb keyColour = qRgb(255, 0, 255);
 
-const QColor robe(43, 63, 158);
-const QColor robeDark(28, 40, 110);
-const QColor hat(58, 45, 140);
-const QColor hatDark(38, 28, 98);
-const QColor star(255, 216, 59);
-const QColor skin(242, 201, 160);
-const QColor skinDark(214, 160, 120);
-const QColor beard(244, 244, 244);
-const QColor beardShade(200, 204, 212);
-const QColor eye(30, 24, 30);
-const QColor mouthDark(120, 30, 40);
-const QColor staff(139, 90, 43);
-const QColor staffDark(96, 60, 28);
-const QColor orb(127, 227, 255);
-const QColor orbBright(220, 250, 255);
-const QColor parchment(240, 226, 180);
-const QColor ink(50, 40, 60);
-const QColor quill(250, 250, 250);
-const QColor sparkle(255, 246, 170);
+constexpr QRgb robe = qRgb(43, 63, 158);
+constexpr QRgb robeDark = qRgb(28, 40, 110);
+constexpr QRgb hat = qRgb(58, 45, 140);
+constexpr QRgb hatDark = qRgb(38, 28, 98);
+constexpr QRgb star = qRgb(255, 216, 59);
+constexpr QRgb skin = qRgb(242, 201, 160);
+constexpr QRgb skinDark = qRgb(214, 160, 120);
+constexpr QRgb beard = qRgb(244, 244, 244);
+constexpr QRgb beardShade = qRgb(200, 204, 212);
+constexpr QRgb eye = qRgb(30, 24, 30);
+constexpr QRgb mouthDark = qRgb(120, 30, 40);
+constexpr QRgb staff = qRgb(139, 90, 43);
+constexpr QRgb staffDark = qRgb(96, 60, 28);
+constexpr QRgb orb = qRgb(127, 227, 255);
+constexpr QRgb orbBright = qRgb(220, 250, 255);
+constexpr QRgb parchment = qRgb(240, 226, 180);
+constexpr QRgb ink = qRgb(50, 40, 60);
+constexpr QRgb quill = qRgb(250, 250, 250);
+constexpr QRgb sparkle = qRgb(255, 246, 170);
 
 struct Pose
 {
@@ -77,12 +77,12 @@ void drawStar(QPainter& p, QPointF c, double outer, const QColor& colour)
 
 void drawStaff(QPainter& p, const Pose& pose)
 {
-    p.setPen(QPen(staffDark, 5, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(QColor(staffDark), 5, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(98, 44), QPointF(98, 124));
-    p.setPen(QPen(staff, 3, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(QColor(staff), 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(98, 44), QPointF(98, 123));
     p.setPen(Qt::NoPen);
-    p.setBrush(pose.orbGlow > 0 ? orbBright : orb);
+    p.setBrush(QColor(pose.orbGlow > 0 ? orbBright : orb));
     p.drawEllipse(QPointF(98, 38), pose.orbGlow > 0 ? 7 : 6, pose.orbGlow > 0 ? 7 : 6);
     if (pose.orbGlow == 2) {
         drawStar(p, QPointF(90, 30), 4, sparkle);
@@ -99,11 +99,11 @@ void drawRobe(QPainter& p)
     body.quadTo(92, 90, 100, 124);
     body.lineTo(28, 124);
     body.quadTo(36, 90, 50, 60);
-    p.setPen(QPen(robeDark, 2));
-    p.setBrush(robe);
+    p.setPen(QPen(QColor(robeDark), 2));
+    p.setBrush(QColor(robe));
     p.drawPath(body);
     // Trim along the hem and a few stars on the cloth.
-    p.setPen(QPen(star, 3));
+    p.setPen(QPen(QColor(star), 3));
     p.drawLine(QPointF(30, 121), QPointF(98, 121));
     drawStar(p, QPointF(44, 104), 4, star);
     drawStar(p, QPointF(82, 98), 3.5, star);
@@ -112,12 +112,12 @@ void drawRobe(QPainter& p)
 
 void drawStaffArm(QPainter& p)
 {
-    p.setPen(QPen(robeDark, 10, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(QColor(robeDark), 10, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(76, 66), QPointF(94, 80));
-    p.setPen(QPen(robe, 8, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(QColor(robe), 8, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(76, 66), QPointF(94, 80));
     p.setPen(Qt::NoPen);
-    p.setBrush(skin);
+    p.setBrush(QColor(skin));
     p.drawEllipse(QPointF(98, 80), 5, 5);
 }
 
@@ -127,11 +127,11 @@ void drawGestureArm(QPainter& p, const Pose& pose)
     const QPointF elbow = polar(shoulder, pose.armAngle, 14);
     const QPointF hand = polar(elbow, pose.armAngle - 25 * pose.armReach, 12);
     for (const auto& [colour, width] : {std::pair{robeDark, 10.0}, std::pair{robe, 8.0}}) {
-        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(QColor(colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QList<QPointF>{shoulder, elbow, hand});
     }
     p.setPen(Qt::NoPen);
-    p.setBrush(skin);
+    p.setBrush(QColor(skin));
     p.drawEllipse(hand, 4.5, 4.5);
     if (pose.bulb > 0) {
         const QPointF above = hand + QPointF(0, -12);
@@ -146,8 +146,8 @@ void drawGestureArm(QPainter& p, const Pose& pose)
 void drawHead(QPainter& p, const Pose& pose)
 {
     // Face
-    p.setPen(QPen(skinDark, 1.5));
-    p.setBrush(skin);
+    p.setPen(QPen(QColor(skinDark), 1.5));
+    p.setBrush(QColor(skin));
     p.drawEllipse(QPointF(64, 48), 11, 12);
 
     // Beard, with the mouth inside it
@@ -156,17 +156,17 @@ void drawHead(QPainter& p, const Pose& pose)
     beardPath.quadTo(54, 70, 64, 90);
     beardPath.quadTo(74, 70, 76, 50);
     beardPath.quadTo(64, 60, 52, 50);
-    p.setPen(QPen(beardShade, 1.5));
-    p.setBrush(beard);
+    p.setPen(QPen(QColor(beardShade), 1.5));
+    p.setBrush(QColor(beard));
     p.drawPath(beardPath);
-    p.setPen(QPen(beardShade, 1.2));
+    p.setPen(QPen(QColor(beardShade), 1.2));
     p.drawLine(QPointF(60, 66), QPointF(62, 80));
     p.drawLine(QPointF(68, 66), QPointF(66, 80));
 
     // Moustache over the mouth
     p.setPen(Qt::NoPen);
     if (pose.mouth == 0) {
-        p.setPen(QPen(mouthDark, 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(QColor(mouthDark), 1.5, Qt::SolidLine, Qt::RoundCap));
         if (pose.smile) {
             QPainterPath smilePath;
             smilePath.moveTo(59, 58);
@@ -177,19 +177,19 @@ void drawHead(QPainter& p, const Pose& pose)
             p.drawLine(QPointF(60, 59), QPointF(68, 59));
         }
     } else {
-        p.setBrush(mouthDark);
+        p.setBrush(QColor(mouthDark));
         p.drawEllipse(QPointF(64, 60), 4, pose.mouth == 1 ? 2 : 3.5);
     }
     p.setPen(Qt::NoPen);
-    p.setBrush(beard);
+    p.setBrush(QColor(beard));
     p.drawEllipse(QPointF(60, 55), 4.5, 2.2);
     p.drawEllipse(QPointF(68, 55), 4.5, 2.2);
 
     // Nose, eyes, brows
-    p.setBrush(skinDark);
+    p.setBrush(QColor(skinDark));
     p.drawEllipse(QPointF(64 + pose.lookX / 2.0, 51), 2.2, 2.6);
     if (pose.eyesClosed || pose.smile) {
-        p.setPen(QPen(eye, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(QColor(eye), 1.4, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
         for (double x : {59.5, 68.5}) {
             QPainterPath lid;
@@ -198,11 +198,11 @@ void drawHead(QPainter& p, const Pose& pose)
             p.drawPath(lid);
         }
     } else {
-        p.setBrush(eye);
+        p.setBrush(QColor(eye));
         p.drawEllipse(QPointF(59.5 + pose.lookX, 47), 1.8, 2.1);
         p.drawEllipse(QPointF(68.5 + pose.lookX, 47), 1.8, 2.1);
     }
-    p.setPen(QPen(beard, 2, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(QColor(beard), 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(56, 43), QPointF(62, 42.5));
     p.drawLine(QPointF(66, 42.5), QPointF(72, 43));
 }
@@ -217,12 +217,12 @@ void drawHat(QPainter& p, const Pose& pose)
     cone.quadTo(-4, -18, 8, -36);
     cone.quadTo(6, -18, 16, 0);
     cone.closeSubpath();
-    p.setPen(QPen(hatDark, 1.5));
-    p.setBrush(hat);
+    p.setPen(QPen(QColor(hatDark), 1.5));
+    p.setBrush(QColor(hat));
     p.drawPath(cone);
-    p.setBrush(hatDark);
+    p.setBrush(QColor(hatDark));
     p.drawEllipse(QPointF(0, 0), 22, 4.5);
-    p.setPen(QPen(star, 2));
+    p.setPen(QPen(QColor(star), 2));
     p.drawLine(QPointF(-15, -3), QPointF(15, -3));
     drawStar(p, QPointF(-2, -14), 4, star);
     drawStar(p, QPointF(5, -26), 2.6, star);
@@ -232,21 +232,21 @@ void drawHat(QPainter& p, const Pose& pose)
 
 void drawScroll(QPainter& p, const Pose& pose)
 {
-    p.setPen(QPen(staffDark, 1));
-    p.setBrush(parchment);
+    p.setPen(QPen(QColor(staffDark), 1));
+    p.setBrush(QColor(parchment));
     p.drawRect(QRectF(34, 74, 26, 20));
     p.setBrush(QColor(222, 204, 150));
     p.drawEllipse(QRectF(32, 72, 5, 24));
     p.drawEllipse(QRectF(57, 72, 5, 24));
-    p.setPen(QPen(ink, 1));
+    p.setPen(QPen(QColor(ink), 1));
     const int lines = std::max(0, pose.scroll);
     for (int i = 0; i < lines; ++i)
         p.drawLine(QPointF(39, 79 + i * 4), QPointF(44 + i * 3 + 4, 79 + i * 4));
     if (pose.scroll >= 1) {
         const QPointF tip(44 + pose.scroll * 3 + 4, 79 + (pose.scroll - 1) * 4);
-        p.setPen(QPen(quill, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(QColor(quill), 2.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(tip, tip + QPointF(8, -14));
-        p.setPen(QPen(ink, 1));
+        p.setPen(QPen(QColor(ink), 1));
         p.drawLine(tip, tip + QPointF(3, -5));
     }
 }
@@ -256,7 +256,7 @@ void drawSparkles(QPainter& p, int count)
     static constexpr QPointF spots[] = {{30, 40}, {98, 30}, {40, 100}, {92, 96},
                                         {64, 16}, {20, 76}, {108, 66}, {64, 118}};
     for (int i = 0; i < count && i < 8; ++i)
-        drawStar(p, spots[i], 3 + (i % 3), i % 2 ? sparkle : star);
+        drawStar(p, spots[i], 3 + (i % 3), QColor(i % 2 ? sparkle : star));
 }
 
 QImage render(const Pose& pose)
@@ -288,10 +288,9 @@ public:
     Palette()
     {
         m_colours.append(keyColour);
-        for (const QColor& c :
-             {robe, robeDark, hat, hatDark, star, skin, skinDark, beard, beardShade, eye, mouthDark,
-              staff, staffDark, orb, orbBright, parchment, ink, quill, sparkle})
-            m_colours.append(c.rgb());
+        for (QRgb c : {robe, robeDark, hat, hatDark, star, skin, skinDark, beard, beardShade, eye,
+                       mouthDark, staff, staffDark, orb, orbBright, parchment, ink, quill, sparkle})
+            m_colours.append(c);
         for (int g = 1; g < 16; ++g)
             m_colours.append(qRgb(g * 16, g * 16, g * 16));
         for (int r = 0; r < 6 && m_colours.size() < 256; ++r) {
