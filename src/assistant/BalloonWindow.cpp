@@ -48,19 +48,24 @@ void BalloonWindow::say(const QString& text, const QRect& figure)
         return;
     }
     const QFontMetrics metrics(font());
-    // Cut very long texts so the balloon never outgrows the screen.
+    // Cut very long texts so the balloon never outgrows the screen; a sentence can be
+    // a whole unpunctuated file, so only its start is ever measured.
     const int maxHeight = metrics.lineSpacing() * kMaxLines;
-    QRect textRect =
-        metrics.boundingRect(QRect(0, 0, kTextWidth, maxHeight * 100), Qt::TextWordWrap, text);
-    m_shownText = text;
-    if (textRect.height() > maxHeight) {
-        qsizetype keep = text.size();
-        while (keep > 1 && textRect.height() > maxHeight) {
-            keep = keep * 3 / 4;
-            m_shownText = text.left(keep) + QChar(0x2026);
-            textRect = metrics.boundingRect(QRect(0, 0, kTextWidth, maxHeight * 100),
-                                            Qt::TextWordWrap, m_shownText);
-        }
+    const auto measure = [&metrics](const QString& shown) {
+        return metrics.boundingRect(QRect(0, 0, kTextWidth, 1 << 20), Qt::TextWordWrap, shown);
+    };
+    const auto cut = [&text](qsizetype keep) {
+        if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+            --keep; // never half a character
+        return text.left(keep) + QChar(0x2026);
+    };
+    qsizetype keep = std::min<qsizetype>(text.size(), kMaxMeasured);
+    m_shownText = keep < text.size() ? cut(keep) : text;
+    QRect textRect = measure(m_shownText);
+    while (keep > 1 && textRect.height() > maxHeight) {
+        keep = keep * 3 / 4;
+        m_shownText = cut(keep);
+        textRect = measure(m_shownText);
     }
     setFixedSize(std::max(textRect.width(), 2 * kTail) + 2 * kPadding,
                  textRect.height() + 2 * kPadding + kTail);

@@ -14,8 +14,9 @@ class BalloonWindow : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kTextWidth = 220; // wrap width, pixels
-    static constexpr int kMaxLines = 8;    // longer texts are cut with an ellipsis
+    static constexpr int kTextWidth = 220;    // wrap width, pixels
+    static constexpr int kMaxLines = 8;       // longer texts are cut with an ellipsis
+    static constexpr int kMaxMeasured = 1000; // characters
     static constexpr int kPadding = 8;
     static constexpr int kTail = 12;
 

@@ -63,9 +63,8 @@ public:
     // when nothing is left to animate (resting, hidden, or no request).
     int advance();
     bool idle() const { return !m_active && m_queue.empty(); }
-    qsizetype pending() const { return static_cast<qsizetype>(m_queue.size()); }
 
-    // Words per the balloon's time: 2 s plus 60 ms a character, at most 10 s.
+    // How long the balloon shows a text: 2 s plus 60 ms a character, at most 10 s.
     static int speakDurationMs(const QString& text);
 
 Q_SIGNALS:

@@ -7,68 +7,83 @@
 #include <QSet>
 #include <QStringList>
 
-#include <memory>
-
 namespace lirondo::test {
 
-// A character that records each request as a line ("Play Greet", "MoveTo 0,200",
-// "Width 188") and refuses what the test tells it to.
+// A character that records each request as a line ("Show", "Speak Hello",
+// "Play Greet", "MoveTo 0,200", "Width 188") and refuses what the test tells it to.
 class FakeAgentCharacter final : public AgentCharacter
 {
     Q_OBJECT
 public:
-    explicit FakeAgentCharacter(QObject* parent = nullptr) : AgentCharacter(parent) {}
+    using AgentCharacter::AgentCharacter;
 
     QStringList requests;
-    QSet<QString> knownAnimations; // empty: every name is known (compared case-insensitively)
-    int maxSize = 32767;           // setWidth/setHeight above this fail
-    bool refuseAll = false;
+    int maxSize = 32767;    // setWidth/setHeight above this fail
+    bool refuseAll = false; // every request fails, as without a working service
+    QPoint position;
+    int width = 128;
+    int height = 128;
 
-    bool Show() override;
-    bool Hide() override;
+    bool Show() override
+    {
+        return record(QStringLiteral("Show"), [this] { m_visible = true; });
+    }
+    bool Hide() override
+    {
+        return record(QStringLiteral("Hide"), [this] { m_visible = false; });
+    }
     bool Visible() const override { return m_visible; }
-    bool Speak(const QString& text) override;
-    bool Play(const QString& animation) override;
-    bool MoveTo(int x, int y) override;
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
-    bool setWidth(int width) override;
-    bool setHeight(int height) override;
-
-    void setSize(int width, int height);
-    QPoint position() const { return {m_x, m_y}; }
+    bool Speak(const QString& text) override { return record(QStringLiteral("Speak ") + text); }
+    bool Play(const QString& name) override { return record(QStringLiteral("Play ") + name); }
+    bool MoveTo(int x, int y) override
+    {
+        return record(QStringLiteral("MoveTo %1,%2").arg(x).arg(y), [=, this] {
+            position = {x, y};
+        });
+    }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
+    bool setWidth(int value) override { return setSize(QStringLiteral("Width "), value, width); }
+    bool setHeight(int value) override { return setSize(QStringLiteral("Height "), value, height); }
 
 private:
-    bool record(const QString& line);
+    template <typename Effect = void (*)()>
+    bool record(
+        const QString& line, Effect effect = [] {})
+    {
+        if (refuseAll)
+            return false;
+        requests.append(line);
+        effect();
+        return true;
+    }
+    bool setSize(const QString& what, int value, int& size)
+    {
+        return value >= 1 && value <= maxSize &&
+               record(what + QString::number(value), [&] { size = value; });
+    }
 
     bool m_visible = false;
-    int m_width = 128;
-    int m_height = 128;
-    int m_x = 0;
-    int m_y = 0;
 };
 
-// A service whose Load succeeds for the paths the test lists (and fails for the
-// rest), recording every call.
+// A service whose Load succeeds for the paths the test lists, recording every call.
 class FakeAgentService final : public AgentService
 {
     Q_OBJECT
 public:
-    explicit FakeAgentService(QObject* parent = nullptr) : AgentService(parent) {}
+    using AgentService::AgentService;
 
     struct LoadCall
     {
         QString id;
         QString path;
     };
-
     QSet<QString> loadablePaths;
     QList<LoadCall> loads;
 
     bool Load(const QString& id, const QString& path, QString* error = nullptr) override;
-    AgentCharacter* Characters(const QString& id) override;
-
-    FakeAgentCharacter* character(const QString& id) const;
+    AgentCharacter* Characters(const QString& id) override { return character(id); }
+    FakeAgentCharacter* character(const QString& id) const { return m_characters.value(id); }
 
 private:
     QHash<QString, FakeAgentCharacter*> m_characters; // children of this object
