@@ -32,7 +32,7 @@ std::optional<QString> droppedText(const QMimeData& data)
         if (!url.isLocalFile())
             continue;
         forms.append(url.toString());
-        forms.append(url.toString(QUrl::FullyDecoded));
+        forms.append(QUrl::fromPercentEncoding(url.toEncoded()));
         forms.append(url.toLocalFile());
     }
     if (forms.isEmpty())

@@ -1,21 +1,27 @@
 #pragma once
 
+#include "documents/Locator.h"
+#include "documents/TextLoader.h"
 #include "reading/ReadingView.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <memory>
 
 class QCheckBox;
+class QColor;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QPoint;
 class QPushButton;
 class QSlider;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace lirondo {
 
@@ -79,6 +85,33 @@ public:
     QSlider* Slider2 = nullptr;
     QLabel* Label4 = nullptr;
     QTimer* Timer1 = nullptr;
+
+    // ---- Documents: text loading, the reading list, the locator (Form1Documents.cpp) ----
+public:
+    // Empties the document, reads the file off the UI thread and shows it when read; of
+    // loads still under way the last one asked for wins.
+    void LoadTextFile(const QString& path);
+    void AddToReadingList(const QString& path);
+    void Label5_Click(); // the open command "打开文本"
+    // A drop onto Texten; the command line hands its files to Texten_FilesDropped too.
+    void Texten_TextDropped(const QString& text);
+    void Texten_FilesDropped(const QStringList& paths);
+    void ListView1_ItemClick(QTreeWidgetItem* item);
+    void ListView1_RightPress(const QPoint& viewportPos);
+    void ListView1_FilesDropped(const QStringList& paths);
+    void Cmdlength_MouseDown();
+    void Cmdlength_MouseMove(int pointerX); // pointer x in Picture2's pixels
+    void Cmdlength_MouseUp();
+    // The knob's rest colour, for the hover reset of the bare panel.
+    void knobToGreen();
+    bool documentLoadPending() const;
+
+private:
+    void setUpDocuments();
+    void setKnobColour(const QColor& colour);
+    std::unique_ptr<TextLoader> m_textLoader;
+    Locator m_locator;
+    // ---- end of documents ----
 
 private:
     void createControls();

@@ -1,43 +1,18 @@
 #include "shell/TextenEdit.h"
 
+#include "documents/DropData.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 
 namespace lirondo {
 
 namespace {
 
-QStringList localFiles(const QMimeData* data)
+bool carriesSomething(const QMimeData* data)
 {
-    QStringList files;
-    if (!data->hasUrls())
-        return files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files.append(url.toLocalFile());
-    }
-    return files;
-}
-
-// File managers add the files' addresses as plain text too; that text is the file
-// list, not a text drop.
-bool textIsOnlyTheFileList(const QMimeData* data)
-{
-    if (!data->hasUrls())
-        return false;
-    const QStringList lines = data->text().split(u'\n', Qt::SkipEmptyParts);
-    QStringList forms;
-    for (const QUrl& url : data->urls()) {
-        forms.append(url.toString());
-        forms.append(url.toLocalFile());
-    }
-    for (const QString& line : lines) {
-        if (!forms.contains(line.trimmed()))
-            return false;
-    }
-    return true;
+    return droppedText(*data).has_value() || !droppedFiles(*data).isEmpty();
 }
 
 } // namespace
@@ -55,7 +30,7 @@ TextenEdit::TextenEdit(QWidget* parent) : QPlainTextEdit(parent)
 
 void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasText() || event->mimeData()->hasUrls())
+    if (carriesSomething(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -63,7 +38,7 @@ void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
 
 void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasText() || event->mimeData()->hasUrls())
+    if (carriesSomething(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -71,13 +46,14 @@ void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
 
 void TextenEdit::dropEvent(QDropEvent* event)
 {
+    // Text first: a drop that carries both is a text drop.
     const QMimeData* data = event->mimeData();
-    if (data->hasText() && !textIsOnlyTheFileList(data)) {
+    if (const std::optional<QString> text = droppedText(*data)) {
         event->acceptProposedAction();
-        Q_EMIT textDropped(data->text());
+        Q_EMIT textDropped(*text);
         return;
     }
-    const QStringList files = localFiles(data);
+    const QStringList files = droppedFiles(*data);
     if (!files.isEmpty()) {
         event->acceptProposedAction();
         Q_EMIT filesDropped(files);

@@ -1,0 +1,259 @@
+// The main window's documents: the text loader, the reading list and the locator.
+
+#include "common/CommonDialog.h"
+#include "common/MessageBoxPort.h"
+#include "common/VbMath.h"
+#include "documents/DropData.h"
+#include "documents/FileNameOf.h"
+#include "reading/ReadingController.h"
+#include "reading/SpeechEngine.h"
+#include "shell/CommandLabel.h"
+#include "shell/Form1.h"
+#include "shell/TextenEdit.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace lirondo {
+
+namespace {
+
+// Hands one widget's events to a function, so the window can handle a control's events
+// without a subclass of its own.
+class EventTap : public QObject
+{
+public:
+    EventTap(QObject* watched, std::function<bool(QEvent*)> handler)
+        : QObject(watched), m_handler(std::move(handler))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return m_handler(event); }
+
+private:
+    std::function<bool(QEvent*)> m_handler;
+};
+
+// The file test of the open command and the list click: an ordinary file; a directory
+// counts as missing.
+bool isExistingFile(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+const QColor kKnobGreen(0, 255, 0);
+const QColor kKnobYellow(255, 255, 0);
+
+} // namespace
+
+void Form1::setUpDocuments()
+{
+    m_textLoader = std::make_unique<TextLoader>(
+        m_services.gbk, [this](const QString& text) { setDocumentText(text); });
+
+    connect(Label5, &CommandLabel::clicked, this, [this] { Label5_Click(); });
+    connect(Texten, &TextenEdit::textDropped, this, &Form1::Texten_TextDropped);
+    connect(Texten, &TextenEdit::filesDropped, this, &Form1::Texten_FilesDropped);
+
+    // Report view; entries are never edited, sorted or moved.
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setSortingEnabled(false);
+    ListView1->setDragDropMode(QAbstractItemView::NoDragDrop);
+    ListView1->viewport()->setAcceptDrops(true);
+    connect(ListView1, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
+    new EventTap(ListView1->viewport(), [this](QEvent* event) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (droppedFiles(*drag->mimeData()).isEmpty())
+                drag->ignore();
+            else
+                drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList files = droppedFiles(*drop->mimeData());
+            if (files.isEmpty()) {
+                drop->ignore();
+            } else {
+                drop->acceptProposedAction();
+                ListView1_FilesDropped(files);
+            }
+            return true;
+        }
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                ListView1_RightPress(mouse->position().toPoint());
+                return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+        }
+    });
+
+    // The knob takes every button itself: the press grabs the pointer, so the moves and
+    // the release come here even outside it.
+    Cmdlength->setMouseTracking(true);
+    new EventTap(Cmdlength, [this](QEvent* event) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            Cmdlength_MouseDown();
+            return true;
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPointF inPanel = Cmdlength->mapToParent(mouse->position());
+            Cmdlength_MouseMove(vbRoundToInt(inPanel.x()));
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            Cmdlength_MouseUp();
+            return true;
+        default:
+            return false;
+        }
+    });
+}
+
+bool Form1::documentLoadPending() const
+{
+    return m_textLoader->busy();
+}
+
+void Form1::LoadTextFile(const QString& path)
+{
+    m_textLoader->LoadTextFile(path);
+}
+
+void Form1::AddToReadingList(const QString& path)
+{
+    auto* item = new QTreeWidgetItem(ListView1, {readingListName(path), path});
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+}
+
+void Form1::Label5_Click()
+{
+    CommonDialog& dialog = *m_commonDialog1;
+    dialog.CancelError = true;
+    dialog.DialogTitle = QStringLiteral("请选择你要打开的文件");
+    dialog.Filter = QStringLiteral("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
+    dialog.FilterIndex = 1;
+    dialog.InitDir = m_services.appDir;
+    if (!dialog.ShowOpen())
+        return;
+    const QString path = dialog.FileName;
+    if (!isExistingFile(path))
+        return;
+    // The list gets the file only once it has been read: a failed read ends the command.
+    m_textLoader->LoadTextFile(path, [this, path] { AddToReadingList(path); });
+}
+
+void Form1::Texten_TextDropped(const QString& text)
+{
+    m_textLoader->supersede();
+    setDocumentText(text);
+}
+
+void Form1::Texten_FilesDropped(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // As the open command: a first file that cannot be read leaves the list as it was.
+    m_textLoader->LoadTextFile(paths.constFirst(), [this, paths] {
+        for (const QString& path : paths)
+            AddToReadingList(path);
+    });
+}
+
+void Form1::ListView1_ItemClick(QTreeWidgetItem* item)
+{
+    if (item == nullptr)
+        return;
+    const QString path = item->text(1);
+    if (!isExistingFile(path))
+        return;
+    // Silence only: `stopped` and the command row stay as they are.
+    m_services.eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    LoadTextFile(path);
+}
+
+void Form1::ListView1_RightPress(const QPoint& viewportPos)
+{
+    const QTreeWidgetItem* hit = ListView1->itemAt(viewportPos);
+    if (hit == nullptr)
+        return;
+    MessageBoxPort::Request question;
+    question.text = QStringLiteral("把") + hit->text(0) + QStringLiteral("项从列表中删除吗");
+    question.title = QStringLiteral("提示");
+    question.buttons = MessageBoxPort::Buttons::YesNo;
+    question.icon = MessageBoxPort::Icon::Information;
+    question.defaultButton = MessageBoxPort::Answer::No;
+    if (m_services.messages.show(question) != MessageBoxPort::Answer::Yes)
+        return;
+    // The list may have changed while the question was up: take what is there now.
+    delete ListView1->itemAt(viewportPos);
+}
+
+void Form1::ListView1_FilesDropped(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        AddToReadingList(path);
+}
+
+void Form1::setKnobColour(const QColor& colour)
+{
+    // Moves come in bursts; a style sheet set anew restyles the button every time.
+    const QString sheet = QStringLiteral("background-color: rgb(%1, %2, %3); border: none;")
+                              .arg(colour.red())
+                              .arg(colour.green())
+                              .arg(colour.blue());
+    if (Cmdlength->styleSheet() != sheet)
+        Cmdlength->setStyleSheet(sheet);
+}
+
+void Form1::knobToGreen()
+{
+    setKnobColour(kKnobGreen);
+}
+
+void Form1::Cmdlength_MouseDown()
+{
+    m_locator.press();
+    m_reading->stopForLocator();
+}
+
+void Form1::Cmdlength_MouseMove(int pointerX)
+{
+    setKnobColour(kKnobYellow);
+    const auto left =
+        m_locator.dragTo(pointerX, {Labtxtlength->x(), Labtxtlength->width(), Cmdlength->width()});
+    if (left)
+        Cmdlength->move(*left, Cmdlength->y());
+}
+
+void Form1::Cmdlength_MouseUp()
+{
+    const int offset = m_locator.release(
+        Cmdlength->x(), {Labtxtlength->x(), Labtxtlength->width(), 0}, textLength());
+    m_reading->setTextlength(offset);
+    Texten->setFocus(Qt::MouseFocusReason);
+    setSelection(offset, 0);
+    Cmdlength->setToolTip(QString::number(offset));
+}
+
+} // namespace lirondo
