@@ -99,6 +99,8 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     connect(cmdClose, &QPushButton::clicked, this, &SendMail::cmdClose_Click);
     connect(&Winsock1, &Winsock1::Connected, this, &SendMail::Winsock1_Connect);
     connect(&Winsock1, &Winsock1::Error, this, &SendMail::Winsock1_Error);
+    connect(&m_session, &SmtpSession::greeted, this,
+            [this] { setStatus(QStringLiteral("发送邮件")); });
 
     // Load: the sender-name box shows this machine's name.
     txtfromname->setText(Winsock1.LocalHostName());
@@ -143,7 +145,6 @@ void SendMail::Winsock1_Connect()
     m_writing = true;
     setCursor(Qt::WaitCursor);
     setStatus(QStringLiteral("连接服务器"));
-    setStatus(QStringLiteral("发送邮件"));
 
     const QPointer<SendMail> self(this);
     const SmtpOutcome outcome = m_session.SendMail(

@@ -322,6 +322,9 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strTo,
 
     if (!expect(wsk, {QStringLiteral("邮件服务器不接受连接"), QStringLiteral("连接")}, 2, outcome))
         return finish();
+    Q_EMIT greeted();
+    if (!alive())
+        return outcome;
 
     wsk.SendData("EHLO " + ehloIdentity(wsk) + kCrlf);
     if (!expect(wsk, {QStringLiteral("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome))

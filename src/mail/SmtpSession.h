@@ -51,6 +51,10 @@ public:
     // Keeps the user interface alive for the given seconds.
     static void Wait(double seconds);
 
+Q_SIGNALS:
+    // The server greeted us; the message is about to be written.
+    void greeted();
+
 private:
     enum class Wake
     {
