@@ -19,18 +19,23 @@ public:
 
     // (Re)opens the output for the given sample rate, empty and playing.
     virtual bool start(int sampleRate) = 0;
-    // Accepts as many bytes as fit now and returns how many it took.
+    // Accepts as many bytes as fit now and returns how many it took (whole samples).
     virtual qint64 write(const char* data, qint64 bytes) = 0;
     // Bytes the output can take now without blocking.
     virtual qint64 bytesFree() const = 0;
-    // Drops everything queued and not yet heard; the clock goes back to 0.
+    // Drops everything queued and not yet heard; the clock goes back to 0. A suspended
+    // output stays suspended.
     virtual void flush() = 0;
     virtual void suspend() = 0;
     virtual void resume() = 0;
-    // Microseconds of audio played since start() or flush(); stops while suspended.
+    // Microseconds of audio played since start() or flush(); stops while suspended and
+    // never passes what was written.
     virtual qint64 playedUSecs() const = 0;
     // Gain applied to the samples from now on, 0.0 .. 1.0.
     virtual void setGain(double gain) = 0;
+    // Microseconds of playback per microsecond of real time (above 1 in sped-up tests),
+    // so that a caller waiting for a clock position can time its wait.
+    virtual double clockSpeed() const { return 1.0; }
 
 Q_SIGNALS:
     // The output can take more data.

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "reading/audio/AudioOutput.h"
+
+#include <QAudioDevice>
+#include <QTimer>
+
+#include <memory>
+
+class QAudioSink;
+class QIODevice;
+
+namespace lirondo {
+
+// The sound server's output through Qt Multimedia (PulseAudio, or PipeWire's PulseAudio
+// service), fed in push mode. The clock is the sink's processedUSecs(), which already
+// allows for the server's latency, so it tells what is being heard.
+class QtAudioOutput final : public AudioOutput
+{
+    Q_OBJECT
+public:
+    explicit QtAudioOutput(const QAudioDevice& device, QObject* parent = nullptr);
+    ~QtAudioOutput() override;
+
+    bool start(int sampleRate) override;
+    qint64 write(const char* data, qint64 bytes) override;
+    qint64 bytesFree() const override;
+    void flush() override;
+    void suspend() override;
+    void resume() override;
+    qint64 playedUSecs() const override;
+    void setGain(double gain) override;
+
+private:
+    bool open();
+    void updateTick();
+    qint64 writtenUSecs() const;
+
+    QAudioDevice m_device;
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice* m_io = nullptr; // owned by m_sink
+    int m_sampleRate = 0;
+    double m_gain = 1.0;
+    bool m_suspended = false;
+    qint64 m_writtenBytes = 0;
+    // Push mode has no "writable" notification of its own: poll while audio is queued.
+    QTimer m_tick;
+};
+
+} // namespace lirondo

@@ -1,0 +1,265 @@
+#include "reading/espeak/EspeakEngine.h"
+
+#include "reading/audio/DefaultAudioOutput.h"
+#include "reading/audio/SilentAudioOutput.h"
+#include "reading/espeak/EspeakSynthesizer.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace lirondo {
+
+EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output,
+                           std::shared_ptr<EspeakSynthesizer> synthesizer, QObject* parent)
+    : SpeechEngine(parent), m_output(std::move(output)), m_worker(std::move(synthesizer))
+{
+    m_delivery.setSingleShot(true);
+    m_delivery.setTimerType(Qt::PreciseTimer);
+    connect(&m_delivery, &QTimer::timeout, this, &EspeakEngine::deliverDue);
+
+    if (!m_worker)
+        m_worker = std::make_shared<EspeakSynthesizer>();
+    m_worker->attach([this] {
+        QMetaObject::invokeMethod(this, &EspeakEngine::onWorkerData, Qt::QueuedConnection);
+    });
+    m_sampleRate = m_worker->sampleRate;
+    m_voices = m_worker->voices;
+    if (m_sampleRate <= 0) {
+        std::fputs("Lirondo: espeak-ng could not start; nothing can be read aloud.\n", stderr);
+        return;
+    }
+    if (!m_output || !m_output->start(m_sampleRate)) {
+        std::fputs("Lirondo: the audio output could not be opened; reading on silently.\n", stderr);
+        m_output = std::make_unique<SilentAudioOutput>();
+        m_output->start(m_sampleRate);
+    }
+    connect(m_output.get(), &AudioOutput::writable, this, [this] {
+        pump();
+        scheduleDelivery();
+    });
+}
+
+EspeakEngine::~EspeakEngine()
+{
+    // Nothing of this engine may reach the UI thread after this.
+    m_worker->detach();
+}
+
+bool EspeakEngine::isValid() const
+{
+    return m_sampleRate > 0;
+}
+
+int EspeakEngine::sampleRate() const
+{
+    return m_sampleRate;
+}
+
+void EspeakEngine::setVoice(int position)
+{
+    if (position < 0 || position >= m_voices.size())
+        return;
+    m_voiceName = m_voices.at(position).id.toUtf8();
+}
+
+int EspeakEngine::wordsPerMinute(int rate)
+{
+    const double factor = std::pow(3.0, std::clamp(rate, -10, 10) / 10.0);
+    const auto wpm = static_cast<int>(std::lround(espeakRATE_NORMAL * factor));
+    return std::clamp(wpm, espeakRATE_MINIMUM, espeakRATE_MAXIMUM);
+}
+
+void EspeakEngine::setRate(int rate)
+{
+    m_worker->wordsPerMinute.store(wordsPerMinute(rate));
+}
+
+void EspeakEngine::setVolume(int volume)
+{
+    m_output->setGain(std::clamp(volume, 0, 100) / 100.0);
+}
+
+int EspeakEngine::speak(const QString& text, int flags)
+{
+    if (flags & PurgeBeforeSpeak)
+        purge();
+    if (text.isEmpty() || !isValid())
+        return 0;
+    // Stream numbers stay positive when the counter wraps.
+    m_lastStream = m_lastStream == std::numeric_limits<int>::max() ? 1 : m_lastStream + 1;
+    {
+        std::lock_guard lock(m_worker->mutex);
+        m_worker->jobs.push_back({m_worker->generation.load(), m_lastStream, text, m_voiceName});
+    }
+    m_worker->workCv.notify_one();
+    return m_lastStream;
+}
+
+void EspeakEngine::purge()
+{
+    {
+        std::lock_guard lock(m_worker->mutex);
+        m_worker->dropAllLocked();
+    }
+    m_worker->spaceCv.notify_all();
+    m_pending.clear();
+    m_delivery.stop();
+    if (m_output)
+        m_output->flush();
+}
+
+void EspeakEngine::pause()
+{
+    m_paused = true;
+    if (m_output)
+        m_output->suspend();
+    m_delivery.stop();
+}
+
+void EspeakEngine::resume()
+{
+    m_paused = false;
+    if (m_output)
+        m_output->resume();
+    pump();
+    scheduleDelivery();
+}
+
+void EspeakEngine::onWorkerData()
+{
+    m_worker->notifyPending.store(false);
+    {
+        std::lock_guard lock(m_worker->mutex);
+        const quint64 gen = m_worker->generation.load();
+        for (const EspeakEvent& e : m_worker->events) {
+            if (e.generation != gen)
+                continue;
+            if (e.kind == EspeakEvent::Kind::SentenceLength) {
+                const auto open = std::find_if(m_pending.rbegin(), m_pending.rend(), [&](auto& p) {
+                    return p.kind == EspeakEvent::Kind::Sentence && p.length < 0 &&
+                           p.stream == e.stream && p.position == e.position;
+                });
+                if (open != m_pending.rend()) {
+                    if (e.length > 0)
+                        open->length = e.length;
+                    else
+                        m_pending.erase(std::next(open).base());
+                }
+                continue;
+            }
+            // Events come in the order of their audio.
+            const auto at =
+                std::upper_bound(m_pending.begin(), m_pending.end(), e.sample,
+                                 [](qint64 s, const EspeakEvent& p) { return s < p.sample; });
+            m_pending.insert(at, e);
+        }
+        m_worker->events.clear();
+    }
+    pump();
+    scheduleDelivery();
+}
+
+void EspeakEngine::pump()
+{
+    if (!m_output || !isValid())
+        return;
+    bool freed = false;
+    {
+        std::lock_guard lock(m_worker->mutex);
+        const quint64 gen = m_worker->generation.load();
+        auto& audio = m_worker->audio;
+        while (!audio.empty()) {
+            EspeakSynthesizer::Block& block = audio.front();
+            if (block.generation == gen) {
+                const size_t left = block.samples.size() - block.taken;
+                const qint64 wrote = m_output->write(
+                    reinterpret_cast<const char*>(block.samples.data() + block.taken),
+                    qint64(left * sizeof(short)));
+                const auto samples = size_t(std::max<qint64>(0, wrote)) / sizeof(short);
+                block.taken += samples;
+                m_worker->queuedSamples -= qint64(samples);
+                freed = freed || samples > 0;
+                if (block.taken < block.samples.size())
+                    break;
+            } else {
+                m_worker->queuedSamples -= qint64(block.samples.size() - block.taken);
+            }
+            audio.pop_front();
+        }
+    }
+    if (freed)
+        m_worker->spaceCv.notify_all();
+}
+
+qint64 EspeakEngine::playedSamples() const
+{
+    // Rounded: the clock counts whole microseconds, so truncating could leave the last
+    // sample of a text forever one short.
+    return (m_output->playedUSecs() * m_sampleRate + 500000) / 1000000;
+}
+
+void EspeakEngine::deliverDue()
+{
+    if (m_delivering)
+        return; // a handler ran a nested event loop; the outer loop goes on
+    m_delivering = true;
+    while (!m_paused && !m_pending.empty() && !waitingForSentence() &&
+           m_pending.front().sample <= playedSamples()) {
+        const EspeakEvent e = m_pending.front();
+        m_pending.pop_front();
+        // A handler may speak, purge or pause; the loop re-reads the state each time.
+        switch (e.kind) {
+        case EspeakEvent::Kind::Word:
+            Q_EMIT word(e.stream, e.position, e.length);
+            break;
+        case EspeakEvent::Kind::Sentence:
+            Q_EMIT sentence(e.stream, e.position, e.length);
+            break;
+        case EspeakEvent::Kind::End:
+            Q_EMIT endStream(e.stream);
+            break;
+        case EspeakEvent::Kind::SentenceLength:
+            break;
+        }
+    }
+    m_delivering = false;
+    scheduleDelivery();
+}
+
+bool EspeakEngine::waitingForSentence() const
+{
+    // Nothing goes out before a sentence whose length is still to come.
+    return !m_pending.empty() && m_pending.front().kind == EspeakEvent::Kind::Sentence &&
+           m_pending.front().length < 0;
+}
+
+void EspeakEngine::scheduleDelivery()
+{
+    if (m_paused || m_pending.empty() || m_delivering || waitingForSentence()) {
+        if (!m_delivering)
+            m_delivery.stop();
+        return;
+    }
+    const qint64 ahead = m_pending.front().sample - playedSamples();
+    if (ahead <= 0) {
+        m_delivery.start(0);
+        return;
+    }
+    const double speed = std::max(0.001, m_output->clockSpeed());
+    const double ms = double(ahead) * 1000.0 / m_sampleRate / speed;
+    // At least a few milliseconds: while the output waits for data its clock stands still.
+    m_delivery.start(std::clamp(int(std::ceil(ms)), 4, 1000));
+}
+
+std::unique_ptr<SpeechEngine> makeEspeakEngine(std::unique_ptr<AudioOutput> output)
+{
+    if (!output)
+        output = makeDefaultAudioOutput();
+    return std::make_unique<EspeakEngine>(std::move(output));
+}
+
+} // namespace lirondo

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "reading/SpeechEngine.h"
+#include "reading/audio/AudioOutput.h"
+
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+
+namespace lirondo {
+
+class EspeakSynthesizer;
+struct EspeakEvent;
+
+// eVoice on espeak-ng, in process. One worker thread alone calls espeak (it is not
+// re-entrant) and synthesizes a text a chunk at a time into a bounded queue; the UI
+// thread feeds the output from that queue and raises each event when the output's clock
+// reaches the event's sample, so the selected word is the one being heard.
+class EspeakEngine final : public SpeechEngine
+{
+    Q_OBJECT
+public:
+    // Without a synthesizer the engine makes its own; there can be only one per process,
+    // so engines made one after another pass the same one on.
+    explicit EspeakEngine(std::unique_ptr<AudioOutput> output,
+                          std::shared_ptr<EspeakSynthesizer> synthesizer = nullptr,
+                          QObject* parent = nullptr);
+    ~EspeakEngine() override;
+
+    // False when espeak-ng could not start (no data files): no voices, nothing is spoken.
+    bool isValid() const;
+    int sampleRate() const;
+    AudioOutput* output() const { return m_output.get(); }
+    std::shared_ptr<EspeakSynthesizer> synthesizer() const { return m_worker; }
+
+    QList<VoiceInfo> voices() const override { return m_voices; }
+    void setVoice(int position) override;
+    void setRate(int rate) override;
+    void setVolume(int volume) override;
+    int speak(const QString& text, int flags) override;
+    void pause() override;
+    void resume() override;
+
+    // espeak's words per minute for a rate of -10 .. 10.
+    static int wordsPerMinute(int rate);
+
+private:
+    void onWorkerData();
+    void pump();
+    void purge();
+    void deliverDue();
+    void scheduleDelivery();
+    bool waitingForSentence() const;
+    qint64 playedSamples() const;
+
+    std::unique_ptr<AudioOutput> m_output;
+    std::shared_ptr<EspeakSynthesizer> m_worker;
+    QList<VoiceInfo> m_voices;
+    QByteArray m_voiceName; // what the next speak call uses; empty: espeak's default
+    int m_sampleRate = 0;
+    int m_lastStream = 0;
+    bool m_paused = false;
+    bool m_delivering = false;
+    std::deque<EspeakEvent> m_pending; // sorted by sample
+    QTimer m_delivery;
+};
+
+// The program's engine on the given output (the default output when null).
+std::unique_ptr<SpeechEngine> makeEspeakEngine(std::unique_ptr<AudioOutput> output = nullptr);
+
+} // namespace lirondo
