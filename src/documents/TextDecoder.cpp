@@ -26,7 +26,14 @@ QString decodeUnicode(QByteArrayView bytes, QStringConverter::Encoding encoding)
     // a real character of the text.
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless |
                                          QStringConverter::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
+    if (encoding == QStringConverter::Utf8)
+        return decoder.decode(bytes);
+    // Qt's UTF-16 decoder drops a lone odd byte at the end; it stands for a lost character.
+    const bool odd = bytes.size() % 2 != 0;
+    QString text = decoder.decode(bytes.first(bytes.size() - (odd ? 1 : 0)));
+    if (odd)
+        text.append(QChar::ReplacementCharacter);
+    return text;
 }
 
 } // namespace

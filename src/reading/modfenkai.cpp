@@ -2,6 +2,9 @@
 
 #include "common/Gbk.h"
 
+#include <algorithm>
+#include <array>
+
 namespace lirondo {
 
 modfenkai::modfenkai(const GbkCodePage& gbk) : m_gbk(gbk) {}
@@ -30,28 +33,32 @@ bool modfenkai::SplitText(const QString& text, qsizetype start, int chinese, int
     // Leading neutral characters belong to run 0, whatever language it turns out to be.
     m_runStarts.push_back(start);
 
-    using CharClass = GbkCodePage::CharClass;
-    int lastlang = None;
-    const QChar* const data = text.constData();
-    for (qsizetype i = start, end = text.size(); i < end; ++i) {
-        switch (m_gbk.classify(data[i].unicode())) {
-        case CharClass::English:
-            if (lastlang == Chinese)
-                m_runStarts.push_back(i);
-            lastlang = English;
-            break;
-        case CharClass::Chinese:
-            if (lastlang == English)
-                m_runStarts.push_back(i);
-            lastlang = Chinese;
-            break;
-        case CharClass::Neutral:
-            break;
+    // Mixed text changes language every few characters, so a branch per character would
+    // mispredict all the time. A run starts where a character's language and the last
+    // language are Chinese (1) and English (2) in either order, i.e. OR to 3; neutral
+    // characters (0) keep the last language. Run starts are gathered a block at a time.
+    const char16_t* const units = reinterpret_cast<const char16_t*>(text.constData());
+    std::array<qsizetype, 1024> found;
+    std::uint8_t last = None;
+    for (qsizetype i = start, end = text.size(); i < end;) {
+        const qsizetype blockEnd = std::min(end, i + qsizetype(found.size()));
+        size_t n = 0;
+        for (; i < blockEnd; ++i) {
+            // GbkCodePage::classify without its branches: letters are single-byte.
+            const char16_t unit = units[i];
+            const bool letter = unsigned((unit | 0x20) - u'a') < 26u;
+            const std::uint8_t lang = std::uint8_t(letter << 1 | m_gbk.isDoubleByte(unit));
+            found[n] = i;
+            n += (lang | last) == 3;
+            last = lang ? lang : last;
         }
-        if (m_firstLang == None)
-            m_firstLang = lastlang;
+        m_runStarts.insert(m_runStarts.end(), found.begin(), found.begin() + n);
     }
-    m_lastlang = lastlang;
+    m_lastlang = last;
+    // Runs alternate, so the last language and the parity of the count give the first.
+    const bool oddCount = m_runStarts.size() % 2 != 0;
+    const int other = last == Chinese ? English : Chinese;
+    m_firstLang = last == None ? int(None) : oddCount ? int(last) : other;
     return true;
 }
 

@@ -27,6 +27,7 @@ public:
         English = 2
     };
 
+    // gbk must outlive the object.
     explicit modfenkai(const GbkCodePage& gbk);
 
     // Splits text from start to its end. chinese and english are the voice-table indexes

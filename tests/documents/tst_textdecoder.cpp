@@ -74,6 +74,8 @@ private Q_SLOTS:
                                                                     "a\0b",
                                                                     5)
                                                       << QStringLiteral("a\uFFFD");
+        QTest::newRow("UTF-16BE mark and one byte")
+            << QByteArray("\xFE\xFF\0", 3) << QStringLiteral("\uFFFD");
         QTest::newRow("UTF-16LE mark only") << QByteArray("\xFF\xFE") << QString();
     }
     void decode()

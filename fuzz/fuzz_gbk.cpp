@@ -1,0 +1,77 @@
+// Decodes arbitrary bytes as GBK and as a text file, and checks every decoded unit's
+// class against what the encoder does with it.
+#include "common/Gbk.h"
+#include "documents/TextDecoder.h"
+
+#include <QStringEncoder>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using lirondo::GbkCodePage;
+using CharClass = GbkCodePage::CharClass;
+
+namespace {
+
+void require(bool ok, const char* what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_gbk: %s\n", what);
+        std::abort();
+    }
+}
+
+bool isAsciiLetter(char16_t u)
+{
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+bool startsWithMark(QByteArrayView bytes)
+{
+    return bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)) ||
+           bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
+           bytes.startsWith(QByteArrayView("\xFE\xFF", 2));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const GbkCodePage gbk; // the table is built once; it is never written after
+    require(gbk.isValid(), "no GBK converter");
+
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = gbk.decode(bytes);
+    // One unit per single byte or per pair, U+FFFD included: fewer means a byte was lost.
+    require(text.size() <= bytes.size(), "more units than bytes");
+    require(text.size() >= (bytes.size() + 1) / 2, "bytes lost in decoding");
+
+    // One encoder for the whole input: it holds no state between whole BMP characters.
+    // Surrogates are left out, since the encoder would wait for the other half.
+    QStringEncoder encoder("GBK");
+    for (const QChar ch : text) {
+        const char16_t unit = ch.unicode();
+        const CharClass cls = gbk.classify(unit);
+        if (ch.isSurrogate()) {
+            require(cls == CharClass::Neutral, "surrogate not neutral");
+            continue;
+        }
+        const QByteArray encoded = encoder.encode(QStringView(&ch, 1));
+        if (isAsciiLetter(unit))
+            require(cls == CharClass::English, "ASCII letter not English");
+        else if (encoded.size() == 2)
+            require(cls == CharClass::Chinese, "double-byte unit not Chinese");
+        else
+            require(cls == CharClass::Neutral, "single-byte or unencodable unit not neutral");
+    }
+
+    const QString fileText = lirondo::decodeTextFile(bytes, gbk);
+    if (!startsWithMark(bytes))
+        require(fileText == text, "file without a mark not decoded as GBK");
+    else if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)))
+        require(fileText.size() <= bytes.size() - 3, "UTF-8 gave more units than bytes");
+    else
+        require(fileText.size() == (bytes.size() - 2 + 1) / 2, "UTF-16 unit count");
+    return 0;
+}
