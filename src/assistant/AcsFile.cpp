@@ -2,7 +2,6 @@
 
 #include "assistant/AcsCompression.h"
 
-#include <QSet>
 #include <QUuid>
 
 #include <algorithm>
