@@ -11,6 +11,8 @@ class CommandLabel : public QLabel
 public:
     CommandLabel(const QString& caption, int index, QWidget* parent = nullptr);
     int index() const { return m_index; }
+    // Presses the label as a click would (keyboard, assistive technology).
+    void click();
 
 Q_SIGNALS:
     void clicked(int index);
@@ -21,6 +23,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int m_index;

@@ -83,6 +83,7 @@ Form1::Form1(const Form1Services& services, QWidget* parent)
 
     createControls();
     setUpDocuments();
+    setUpShell();
     m_reading = std::make_unique<ReadingController>(
         services.eVoice, static_cast<ReadingView&>(*this), services.messages, services.gbk);
     m_characterLoader = std::make_unique<CharacterLoader>(services.MyAgent, services.messages,

@@ -4,11 +4,14 @@
 #include "documents/TextLoader.h"
 #include "reading/ReadingView.h"
 
+#include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -26,6 +29,8 @@ class QTreeWidgetItem;
 namespace lirondo {
 
 class AgentService;
+class CaptionButton;
+class Grip;
 class CharacterLoader;
 class Clock;
 class IdleBehaviour;
@@ -112,6 +117,74 @@ private:
     std::unique_ptr<TextLoader> m_textLoader;
     Locator m_locator;
     // ---- end of documents ----
+
+    // ---- Window shell: layout pass, skin, outline, caption bar, grips, hover (Form1Shell.cpp) ----
+public:
+    // Set by the tray: the pass enables the tray menu's items by the window state (0, 1, 2).
+    std::function<void(int windowState)> onTrayItemsUpdate;
+    // Set by the composition root: the close button unloads the other windows through it.
+    std::function<void()> onUnloadOtherWindows;
+    // Set by the tray when its icon exists: only then does minimizing hide the window.
+    bool trayIconPresent = false;
+
+    // The resize pass for the current size and state, and for a given state.
+    void Form_Resize();
+    void layoutPass(int windowState);
+    void RMe();
+    int shellWindowState() const;
+    const QPixmap& backingSurface() const { return m_backing; }
+
+    void Immin_Click();
+    void Immax_Click();
+    void Imclose_Click();
+
+    QWidget* IMBar = nullptr;
+    CaptionButton* Immin = nullptr;
+    CaptionButton* Immax = nullptr;
+    CaptionButton* Imclose = nullptr;
+    Grip* Pbottom = nullptr;
+    Grip* Pright = nullptr;
+    Grip* Pjiao = nullptr;
+    QWidget* Line1 = nullptr;
+    QWidget* Line2 = nullptr;
+    QWidget* Line3 = nullptr;
+    QWidget* Line4 = nullptr;
+
+    // The hidden pictures: the skin atlas, the caption buttons' hover and pressed
+    // pictures, the restore glyph and the window icon.
+    QPixmap Pmain, ImMin1, ImMin2, Immax1, Immax2, ImClose1, ImClose2, IMus0, IMus1, IMus2, Imico;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void setUpShell();
+    void createShellControls();
+    void setUpHover();
+    void setUpAccessibility();
+    bool shellEvent(QObject* watched, QEvent* event);
+    void captionButtonMoved(CaptionButton* button);
+    void captionButtonPressed(CaptionButton* button);
+    void captionButtonReleased(CaptionButton* button);
+    void IMBar_MouseDown();
+    void gripMoved(Grip* grip);
+    void paintRestoreGlyph();
+    void Label2_MouseMove(int index);
+    void Picture2_MouseMove();
+    void Label5_MouseMove();
+    void Frame1_MouseMove();
+    void Imavoice_MouseMove();
+    void Texten_MouseMove();
+    void Form_MouseMove();
+
+    QPixmap m_backing;
+    bool m_restoreGlyphShown = false;
+    bool m_manualMove = false;
+    QPoint m_moveOffset;
+    std::unique_ptr<QObject> m_shellFilter;
+    // ---- end of window shell ----
 
 private:
     void createControls();

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+#include <array>
+#include <optional>
+
+namespace lirondo {
+
+// Window states as the program counts them.
+inline constexpr int kStateNormal = 0;
+inline constexpr int kStateMinimized = 1;
+inline constexpr int kStateMaximized = 2;
+
+// The arithmetic of the main window's resize pass. Each function answers one step;
+// a line of a step that would give a negative size fails, and the lines after it in
+// that step are left out (empty), as the step is abandoned there.
+
+// Step 1 and 2: the caption bar and the three caption buttons.
+struct CaptionPlaces
+{
+    std::optional<int> IMBarWidth; // left and top are 0
+    int buttonTop = 9;
+    int ImmaxLeft = 0;
+    int IMminLeft = 0;
+    int ImcloseLeft = 0;
+};
+CaptionPlaces captionPlaces(int clientWidth);
+
+// Step 3: the grips, given their current sizes.
+struct GripSizes
+{
+    int PbottomHeight = 0;
+    int PrightWidth = 0;
+    QSize Pjiao;
+};
+struct GripPlaces
+{
+    std::optional<int> PbottomTop;
+    std::optional<int> PbottomWidth;
+    std::optional<int> PrightLeft;
+    std::optional<int> PrightHeight;
+    std::optional<int> PjiaoLeft;
+    std::optional<int> PjiaoTop;
+};
+GripPlaces gripPlaces(QSize client, const GripSizes& sizes);
+
+// Step 8: the content controls, given what they keep from their design.
+struct ContentDesign
+{
+    int Picture2Height = 0;
+    QPoint TextenPos;
+    int ImavoiceTop = 0; // inside Picture2
+    int Frame1Top = 0;
+};
+struct ContentPlaces
+{
+    std::optional<int> Picture2Top;
+    std::optional<int> Picture2Width;
+    std::optional<int> TextenHeight;
+    std::optional<int> TextenWidth;
+    std::optional<int> Picture1Top;
+    std::optional<int> Frame1Height;
+    std::optional<int> ListView1Height; // pixels; the program reckons it in twips
+};
+ContentPlaces contentPlaces(QSize client, const ContentDesign& design);
+
+// Step 9: which tray menu items are enabled in a window state.
+struct TrayItems
+{
+    bool maximize = true;
+    bool minimize = true;
+};
+TrayItems trayItems(int windowState);
+
+// Step 10: the last state other than minimized.
+int nextLastState(int lastState, int windowState);
+
+// Step 5: the skin pieces, each copied from the atlas (or, for the icon, from the
+// window icon) onto the client area.
+struct SkinPiece
+{
+    QRect destination;
+    QRect source;
+};
+inline constexpr int kSkinPieceCount = 8;
+std::array<SkinPiece, kSkinPieceCount> skinPieces(QSize client, QSize atlas);
+SkinPiece iconPiece();
+
+} // namespace lirondo
