@@ -5,11 +5,13 @@
 #include "common/Gbk.h"
 #include "common/qt/QtFileDialogPort.h"
 #include "common/qt/QtMessageBoxPort.h"
+#include "documents/DropData.h"
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "shell/Form1.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char** argv)
 {
@@ -29,5 +31,10 @@ int main(int argc, char** argv)
     messages.setParent(&form);
     fileDialog.setParent(&form);
     form.show();
+    // `lirondo FILE...` (how the desktop opens files with us): as a drop of those files.
+    const QStringList files =
+        lirondo::commandLineFiles(QApplication::arguments().mid(1), QDir::currentPath());
+    if (!files.isEmpty())
+        form.Texten_FilesDropped(files);
     return QApplication::exec();
 }
