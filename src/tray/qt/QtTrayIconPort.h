@@ -20,6 +20,9 @@ public:
     void setVisible(bool visible) override;
     void popUpMenu(QMenu* menu) override;
 
+    // Where the icon is on the screen; empty while it is not shown.
+    QRect geometry() const { return m_icon.geometry(); }
+
     static Activation fromReason(QSystemTrayIcon::ActivationReason reason);
 
 private:
