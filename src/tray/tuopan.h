@@ -21,6 +21,7 @@ public:
     // Bytes of the tooltip field in the notification record, terminator included.
     static constexpr int kTipFieldBytes = 64;
 
+    // `icon` must outlive this object.
     explicit tuopan(TrayIconPort& icon, QObject* parent = nullptr);
     ~tuopan() override; // removes the icon if it is still there
 
