@@ -129,19 +129,41 @@ Layout layoutOf(const QByteArray& file)
     return l;
 }
 
-// Inserts bytes into the character information block and moves every offset behind.
-QByteArray insertIntoInfo(QByteArray file, quint32 relative, const QByteArray& bytes)
+// Inserts bytes at `at` and fixes every locator of the file: a block holding the
+// insertion point grows, blocks behind it move.
+QByteArray insertAt(QByteArray file, quint32 at, const QByteArray& bytes)
 {
-    const quint32 at = u32At(file, 4) + relative;
-    const quint32 delta = quint32(bytes.size());
-    file.insert(at, bytes);
-    putU32(file, 8, u32At(file, 8) + delta);
-    for (int locator : {12, 20, 28}) {
-        if (u32At(file, locator) >= at)
-            putU32(file, locator, u32At(file, locator) + delta);
+    QList<quint32> locators = {4, 12, 20, 28};
+    locators.append(u32At(file, 4) + 4); // the names table
+    const quint32 animations = u32At(file, 12);
+    quint32 pos = animations + 4;
+    for (quint32 i = 0; i < u32At(file, animations); ++i) {
+        const quint32 chars = u32At(file, pos);
+        pos += 4 + (chars ? 2 * chars + 2 : 0);
+        locators.append(pos);
+        pos += 8;
     }
-    const quint32 names = u32At(file, 4) + 4;
-    putU32(file, names, u32At(file, names) + delta);
+    const quint32 images = u32At(file, 20);
+    for (quint32 i = 0; i < u32At(file, images); ++i)
+        locators.append(images + 4 + 12 * i);
+
+    const quint32 delta = quint32(bytes.size());
+    QList<std::pair<quint32, quint32>> fixed;
+    for (quint32 l : locators) {
+        quint32 offset = u32At(file, l);
+        quint32 size = u32At(file, l + 4);
+        if (offset < at && at <= offset + size)
+            size += delta;
+        else if (offset >= at)
+            offset += delta;
+        fixed.append({offset, size});
+    }
+    file.insert(at, bytes);
+    for (qsizetype i = 0; i < locators.size(); ++i) {
+        const quint32 l = locators[i] >= at ? locators[i] + delta : locators[i];
+        putU32(file, l, fixed[i].first);
+        putU32(file, l + 4, fixed[i].second);
+    }
     return file;
 }
 
@@ -223,7 +245,8 @@ private Q_SLOTS:
     void speakingMouthIsLaidOverTheBody();
 
     void composesFirstImageOnTop();
-    void skipsVoiceBalloonAndTrayIcon();
+    void skipsWhatItDoesNotUse_data();
+    void skipsWhatItDoesNotUse();
     void headerVariants_data();
     void headerVariants();
     void everyTruncationFails();
@@ -445,23 +468,47 @@ void TestAcsFile::composesFirstImageOnTop()
     QCOMPARE(qAlpha(clipped.pixel(7, 5)), 0);
 }
 
-void TestAcsFile::skipsVoiceBalloonAndTrayIcon()
+void TestAcsFile::skipsWhatItDoesNotUse_data()
 {
-    QByteArray file = writeAcs(smallCharacter(), true);
-    const quint32 flagsAt = layoutOf(file).info + 0x21;
-    putU32(file, flagsAt, u32At(file, flagsAt) | 0x20 | 0x200);
-    // Tray icon: the flag byte after the 256 palette entries becomes 1 + two bitmaps.
-    const quint32 tray = 0x29 + 4 + 256 * 4;
-    QByteArray icon("\1\3\0\0\0abc\2\0\0\0de", 14);
-    file = insertIntoInfo(file, tray + 1, icon.sliced(1));
-    file[layoutOf(file).info + tray] = 1;
+    QTest::addColumn<QByteArray>("file");
+    const QByteArray good = writeAcs(smallCharacter(), true);
+    const Layout l = layoutOf(good);
+
+    QByteArray voiced = good;
+    putU32(voiced, l.info + 0x21, u32At(good, l.info + 0x21) | 0x20 | 0x200);
     QByteArray balloon("\2\34", 2);
     balloon += QByteArray(12, '\0') + wideString(QStringLiteral("Sans")) + QByteArray(10, '\0');
     QByteArray voice(16 + 16 + 4 + 2, '\x11');
     voice += QByteArray("\1\x09\4", 3) + wideString(QStringLiteral("US English")) +
              QByteArray("\2\0\x1e\0", 4) + wideString(QStringLiteral("Normal"));
-    file = insertIntoInfo(file, 0x29, voice + balloon);
+    QTest::newRow("voice and balloon") << insertAt(voiced, l.info + 0x29, voice + balloon);
 
+    // The flag byte after the 256 palette entries, then two sized bitmaps.
+    const quint32 tray = l.info + 0x29 + 4 + 256 * 4;
+    QByteArray iconed = insertAt(good, tray + 1, QByteArray("\3\0\0\0abc\2\0\0\0de", 13));
+    iconed[tray] = 1;
+    QTest::newRow("tray icon") << iconed;
+
+    // Frame 0 of "A": name 8, transition 1, return "B" 8, frame count 2, two images
+    // 2 + 16, sound, duration, exit 6, no branches 1: its overlay count is at 44.
+    const quint32 a = l.firstAnimation;
+    QByteArray mouths = insertAt(good, a + 45,
+                                 QByteArray("\1\0\5\0\0\0\1\0\2\0\4\0\3\0", 14) +
+                                     QByteArray("\2\0\5\0\0\1\1\0\2\0\4\0\3\0", 14) +
+                                     QByteArray("\6\0\0\0region", 10));
+    mouths[a + 44] = 2;
+    QTest::newRow("mouth overlays, one with a region") << mouths;
+
+    QByteArray sounds = insertAt(good, l.audio + 4, QByteArray(12, '\0'));
+    putU32(sounds, u32At(sounds, 28), 1);
+    putU32(sounds, u32At(sounds, 28) + 4, quint32(sounds.size()));
+    putU32(sounds, u32At(sounds, 28) + 8, 12);
+    QTest::newRow("a sound") << sounds + QByteArray("RIFF\4\0\0\0WAVE", 12);
+}
+
+void TestAcsFile::skipsWhatItDoesNotUse()
+{
+    QFETCH(QByteArray, file);
     const ReadResult read = readAcs(file);
     QVERIFY2(read.character, qPrintable(read.error));
     compareCharacters(*read.character, smallCharacter());
