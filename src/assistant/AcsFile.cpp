@@ -496,6 +496,38 @@ void breakZeroDurationLoops(Animation& anim)
     }
 }
 
+// Composing a frame costs the pixels of its images; many images stacked on one
+// frame would make every showing of it slow. Real frames layer a handful.
+constexpr qint64 maxLayersPerFrame = 16;
+
+bool checkCompositionCost(const Character& ch, QString& error)
+{
+    const qint64 area = qint64(ch.frameWidth) * ch.frameHeight;
+    for (const Animation& anim : ch.animations) {
+        for (qsizetype f = 0; f < anim.frames.size(); ++f) {
+            qint64 cost = 0;
+            for (const FrameImage& fi : anim.frames[f].images) {
+                const Image& image = ch.images[fi.imageIndex];
+                const qint64 w = std::clamp<qint64>(
+                    std::min<qint64>(ch.frameWidth, qint64(fi.x) + image.width) - std::max(0, fi.x),
+                    0, ch.frameWidth);
+                const qint64 h = std::clamp<qint64>(
+                    std::min<qint64>(ch.frameHeight, qint64(fi.y) + image.height) -
+                        std::max(0, fi.y),
+                    0, ch.frameHeight);
+                cost += w * h;
+            }
+            if (cost > maxLayersPerFrame * area) {
+                error = QStringLiteral("Frame %1 of animation \"%2\" stacks too many images")
+                            .arg(f)
+                            .arg(anim.name);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void dropBadReferences(Character& ch)
 {
     const qsizetype imageCount = ch.images.size();
@@ -602,6 +634,8 @@ ReadResult readAcs(QByteArrayView file)
         return result;
     }
     dropBadReferences(ch);
+    if (!checkCompositionCost(ch, result.error))
+        return result;
     result.character = std::move(ch);
     return result;
 }

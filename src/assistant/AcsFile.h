@@ -94,7 +94,8 @@ struct ReadResult
 // Never throws or crashes on malformed input; gives character = nullopt and an
 // error instead. On success every image index, branch, exit frame, return
 // animation and state entry refers to something that exists (bad references are
-// dropped), images are decoded, and frame sizes are within 1..maxFrameSide.
+// dropped), images are decoded, frame sizes are within 1..maxFrameSide, and no frame
+// stacks more image pixels than 16 frames' worth (so composing stays cheap).
 inline constexpr int maxFrameSide = 2048;
 ReadResult readAcs(QByteArrayView file);
 

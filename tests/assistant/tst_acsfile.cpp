@@ -627,6 +627,10 @@ void TestAcsFile::corruptFile_data()
         << patched32(l.firstImage + 6, 100000) << QStringLiteral("ends early");
     QTest::newRow("sound list past the end")
         << patched32(32, 0x1000) << QStringLiteral("outside the file");
+    Character stacked = smallCharacter();
+    stacked.animations[1].frames[0].images = QList<FrameImage>(60, FrameImage{0, 1, 1});
+    QTest::newRow("a frame stacking 60 images")
+        << writeAcs(stacked, true) << QStringLiteral("too many images");
     QByteArray shared = good;
     // Many directory entries sharing one animation: the work stays bounded.
     QByteArray entries;
