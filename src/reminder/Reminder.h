@@ -13,8 +13,8 @@ class AgentCharacter;
 class Clock;
 class SpeechEngine;
 
-// The reminder's one message time and its state, apart from the window that shows
-// them. The state is the text the window keeps in its confirm button's Tag.
+// The reminder's time of day and its state, apart from the window that holds the
+// message. The state is the text the window keeps in its confirm button's Tag.
 class Reminder : public QObject
 {
     Q_OBJECT
