@@ -18,10 +18,12 @@ QtAudioOutput::QtAudioOutput(const QAudioDevice& device, QObject* parent)
     : AudioOutput(parent), m_device(device)
 {
     m_tick.setInterval(kTickMs);
+    // Ask for more before deciding whether to go on ticking: a writer with data waiting
+    // refills the output here, and only an output nobody feeds goes idle.
     connect(&m_tick, &QTimer::timeout, this, [this] {
-        updateTick();
         if (bytesFree() > 0)
             Q_EMIT writable();
+        updateTick();
     });
 }
 
@@ -127,7 +129,10 @@ void QtAudioOutput::setGain(double gain)
 
 void QtAudioOutput::updateTick()
 {
-    const bool playing = m_sink && !m_suspended && playedUSecs() < writtenUSecs();
+    // The clock may run ahead of the sink's own buffer, so "active" (not yet run dry)
+    // counts too.
+    const bool playing = m_sink && !m_suspended &&
+                         (m_sink->state() == QAudio::ActiveState || playedUSecs() < writtenUSecs());
     if (playing && !m_tick.isActive())
         m_tick.start();
     else if (!playing)

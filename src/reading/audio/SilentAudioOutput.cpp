@@ -14,10 +14,12 @@ SilentAudioOutput::SilentAudioOutput(double speed, QObject* parent)
     : AudioOutput(parent), m_speed(speed > 0 ? speed : 1.0)
 {
     m_tick.setInterval(kTickMs);
+    // Ask for more before deciding whether to go on ticking: a writer with data waiting
+    // refills the output here, and only an output nobody feeds goes idle.
     connect(&m_tick, &QTimer::timeout, this, [this] {
-        updateTick();
         if (bytesFree() > 0)
             Q_EMIT writable();
+        updateTick();
     });
 }
 
