@@ -2,6 +2,7 @@
 
 #include "assistant/AcsCompression.h"
 
+#include <QSet>
 #include <QUuid>
 
 #include <algorithm>
@@ -531,6 +532,11 @@ bool checkCompositionCost(const Character& ch, QString& error)
 void dropBadReferences(Character& ch)
 {
     const qsizetype imageCount = ch.images.size();
+    // A set, not animation(): files may hold many thousands of names.
+    QSet<QString> names;
+    for (const Animation& anim : std::as_const(ch.animations))
+        names.insert(anim.name.toCaseFolded());
+    auto exists = [&](const QString& name) { return names.contains(name.toCaseFolded()); };
     for (Animation& anim : ch.animations) {
         const int frames = int(anim.frames.size());
         for (Frame& f : anim.frames) {
@@ -543,12 +549,12 @@ void dropBadReferences(Character& ch)
             for (Branch& b : f.branches)
                 b.probability = std::clamp(b.probability, 0, 100);
         }
-        if (!anim.returnAnimation.isEmpty() && !ch.animation(anim.returnAnimation))
+        if (!anim.returnAnimation.isEmpty() && !exists(anim.returnAnimation))
             anim.returnAnimation.clear();
         breakZeroDurationLoops(anim);
     }
     for (auto it = ch.states.begin(); it != ch.states.end();) {
-        it->removeIf([&](const QString& name) { return !ch.animation(name); });
+        it->removeIf([&](const QString& name) { return !exists(name); });
         if (it->isEmpty())
             it = ch.states.erase(it);
         else
