@@ -84,6 +84,10 @@ bool CharacterPlayer::requestPlay(const QString& animation)
 
 bool CharacterPlayer::requestMoveTo(int x, int y)
 {
+    // Screen positions are 16-bit for the program; anything else is no place on a screen.
+    const auto inRange = [](int v) { return v >= -32768 && v <= 32767; };
+    if (!inRange(x) || !inRange(y))
+        return false;
     return enqueue({Kind::Move, -1, {}, QPoint(x, y)});
 }
 

@@ -100,6 +100,7 @@ private Q_SLOTS:
         h.player.requestPlay(QStringLiteral("Greet"));
         h.player.requestSpeak(QStringLiteral("hello"));
         h.player.requestMoveTo(40, 50);
+        QVERIFY(!h.player.requestMoveTo(40000, 50)); // no 16-bit screen position
         QCOMPARE(h.player.advance(), -1);
         QVERIFY(h.player.idle());
         QVERIFY(h.frames.isEmpty());
