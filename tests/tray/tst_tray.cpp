@@ -1,11 +1,11 @@
-#include "tray/TrayWindow.h"
+#include "FakeTrayWindow.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
 
-#include <QPixmap>
 #include <QTest>
 
 using namespace lirondo;
+using FakeWindow = lirondo::test::FakeTrayWindow;
 using Activation = TrayIconPort::Activation;
 
 namespace {
@@ -24,38 +24,6 @@ public:
     void setVisible(bool v) override { visible = v; }
     void popUpMenu(QMenu* menu) override { popups.append(menu); }
     void click(Activation reason) { Q_EMIT activated(reason); }
-};
-
-// Records what the tray asks, and keeps LastState as the main window's layout pass
-// does: every state but minimized is recorded.
-class FakeWindow final : public TrayWindow, public TrayMenuActions
-{
-public:
-    int state = 0;
-    int lastState = 0;
-    bool visible = true;
-    QStringList log;
-
-    int trayWindowState() const override { return state; }
-    void setTrayWindowState(int s) override
-    {
-        state = s;
-        lastState = s == 1 ? lastState : s;
-        log.append(QStringLiteral("state %1").arg(s));
-    }
-    void trayShow() override
-    {
-        visible = true;
-        log.append(QStringLiteral("show"));
-    }
-    void trayFocus() override { log.append(QStringLiteral("focus")); }
-    int trayLastState() const override { return lastState; }
-    QIcon trayIcon() const override { return QIcon(QPixmap(16, 16)); }
-
-    void unloadTuoPan() override { log.append(QStringLiteral("unload tuo_pan")); }
-    void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
-    void unloadJihua() override { log.append(QStringLiteral("unload jihua")); }
-    void showAbout() override { log.append(QStringLiteral("about")); }
 };
 
 } // namespace

@@ -1,12 +1,11 @@
 // The tray against a real notification area: an X server of its own (Xvfb) with
 // trayer as the tray host, and xdotool clicking the icon as a user would.
-#include "tray/TrayWindow.h"
+#include "FakeTrayWindow.h"
 #include "tray/qt/QtTrayIconPort.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
 
 #include <QApplication>
-#include <QPixmap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -15,32 +14,10 @@ using namespace lirondo;
 
 namespace {
 
-class LoggingWindow final : public TrayWindow, public TrayMenuActions
+QStringList arguments(const char* line)
 {
-public:
-    int state = 1;
-    QStringList log;
-
-    int trayWindowState() const override { return state; }
-    void setTrayWindowState(int s) override
-    {
-        state = s;
-        log.append(QStringLiteral("state %1").arg(s));
-    }
-    void trayShow() override { log.append(QStringLiteral("show")); }
-    void trayFocus() override { log.append(QStringLiteral("focus")); }
-    int trayLastState() const override { return 2; }
-    QIcon trayIcon() const override
-    {
-        QPixmap pixmap(22, 22);
-        pixmap.fill(Qt::red);
-        return QIcon(pixmap);
-    }
-    void unloadTuoPan() override {}
-    void unloadForm1() override {}
-    void unloadJihua() override {}
-    void showAbout() override { log.append(QStringLiteral("about")); }
-};
+    return QString::fromLatin1(line).split(u' ');
+}
 
 // The X server and the tray host, started before the application and ended by
 // the processes' own handles.
@@ -60,9 +37,7 @@ struct Desktop
         }
         // -displayfd 1: the server picks a free display and writes its number when ready.
         server.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                      QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                      QStringLiteral("0"), QStringLiteral("800x600x24")});
+                     arguments("-displayfd 1 -nolisten tcp -screen 0 800x600x24"));
         if (!server.waitForStarted(10000) || !server.waitForReadyRead(20000)) {
             skipReason = QStringLiteral("Xvfb did not start");
             return false;
@@ -70,11 +45,9 @@ struct Desktop
         const QByteArray display = ':' + server.readAllStandardOutput().trimmed();
         qputenv("DISPLAY", display);
         qputenv("QT_QPA_PLATFORM", "xcb");
-        trayHost.start(QStringLiteral("trayer"),
-                       {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                        QStringLiteral("right"), QStringLiteral("--widthtype"),
-                        QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("64"),
-                        QStringLiteral("--height"), QStringLiteral("32")});
+        trayHost.start(
+            QStringLiteral("trayer"),
+            arguments("--edge top --align right --widthtype pixel --width 64 --height 32"));
         return trayHost.waitForStarted(10000);
     }
 
@@ -121,7 +94,9 @@ void TestTrayX11::clicksOnTheIcon()
         QSKIP(qPrintable(m_skipReason));
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 20000);
 
-    LoggingWindow window;
+    test::FakeTrayWindow window;
+    window.state = 1;
+    window.lastState = 2;
     tuo_pan menuForm(window, window);
     QtTrayIconPort icon;
     tuopan tray(icon);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "tray/TrayWindow.h"
+
+#include <QPixmap>
+#include <QStringList>
+
+namespace lirondo::test {
+
+// Records what the tray asks of the main window, and keeps LastState as the main
+// window's layout pass does: every state but minimized is recorded.
+class FakeTrayWindow final : public TrayWindow, public TrayMenuActions
+{
+public:
+    int state = 0;
+    int lastState = 0;
+    bool visible = true;
+    QStringList log;
+
+    int trayWindowState() const override { return state; }
+    void setTrayWindowState(int s) override
+    {
+        state = s;
+        lastState = s == 1 ? lastState : s;
+        log.append(QStringLiteral("state %1").arg(s));
+    }
+    void trayShow() override
+    {
+        visible = true;
+        log.append(QStringLiteral("show"));
+    }
+    void trayFocus() override { log.append(QStringLiteral("focus")); }
+    int trayLastState() const override { return lastState; }
+    QIcon trayIcon() const override
+    {
+        QPixmap pixmap(22, 22);
+        pixmap.fill(Qt::red);
+        return QIcon(pixmap);
+    }
+
+    void unloadTuoPan() override { log.append(QStringLiteral("unload tuo_pan")); }
+    void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
+    void unloadJihua() override { log.append(QStringLiteral("unload jihua")); }
+    void showAbout() override { log.append(QStringLiteral("about")); }
+};
+
+} // namespace lirondo::test
