@@ -1,6 +1,5 @@
 #include "reading/audio/SilentAudioOutput.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include <vector>
@@ -76,25 +75,6 @@ private Q_SLOTS:
         out.write(data.data(), 200);
         QTest::qWait(20);
         QCOMPARE(out.playedUSecs(), qint64(0));
-    }
-
-    void writableWhileDraining()
-    {
-        SilentAudioOutput out(20.0);
-        QVERIFY(out.start(kRate));
-        QSignalSpy spy(&out, &AudioOutput::writable);
-        const auto data = silence(kRate * 10);
-        out.write(data.data(), qint64(data.size()));
-        QTRY_VERIFY(spy.size() > 0);
-    }
-
-    void notStartedTakesNothing()
-    {
-        SilentAudioOutput out;
-        const auto data = silence(10);
-        QCOMPARE(out.write(data.data(), qint64(data.size())), qint64(0));
-        QCOMPARE(out.playedUSecs(), qint64(0));
-        QVERIFY(!out.start(0));
     }
 };
 

@@ -91,15 +91,6 @@ private Q_SLOTS:
         QCOMPARE(qsizetype(back.toUcs4().size()), qsizetype(offsets.size() - 1));
     }
 
-    void outOfRangePositionsAreClamped()
-    {
-        const EspeakChunk chunk = makeChunk(QStringLiteral("abc"), 0, 3);
-        QCOMPARE(chunk.offsetOf(0), qsizetype(0));
-        QCOMPARE(chunk.offsetOf(-50), qsizetype(0));
-        QCOMPARE(chunk.offsetOf(1000), qsizetype(3));
-        QCOMPARE(chunk.offsetOf(std::numeric_limits<int>::min()), qsizetype(0));
-    }
-
     void embeddedNulDoesNotEndTheText()
     {
         const QString text = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");

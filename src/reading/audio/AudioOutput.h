@@ -38,7 +38,8 @@ public:
     virtual double clockSpeed() const { return 1.0; }
 
 Q_SIGNALS:
-    // The output can take more data.
+    // After a write() that did not take everything, the output can take more data now
+    // (not while suspended).
     void writable();
 };
 

@@ -10,7 +10,7 @@ namespace lirondo {
 namespace {
 // Kept short so that a gain change and a flush are heard at once; the engine keeps its
 // own queue further ahead.
-constexpr int kBufferMs = 100;
+constexpr int kBufferMs = 150;
 constexpr int kTickMs = 10;
 } // namespace
 
@@ -18,11 +18,11 @@ QtAudioOutput::QtAudioOutput(const QAudioDevice& device, QObject* parent)
     : AudioOutput(parent), m_device(device)
 {
     m_tick.setInterval(kTickMs);
-    // Ask for more before deciding whether to go on ticking: a writer with data waiting
-    // refills the output here, and only an output nobody feeds goes idle.
     connect(&m_tick, &QTimer::timeout, this, [this] {
-        if (bytesFree() > 0)
+        if (m_writerWaiting && bytesFree() > 0) {
+            m_writerWaiting = false;
             Q_EMIT writable();
+        }
         updateTick();
     });
 }
@@ -56,6 +56,7 @@ bool QtAudioOutput::open()
     m_sink->setVolume(m_gain);
     m_io = m_sink->start();
     m_writtenBytes = 0;
+    m_writerWaiting = false;
     if (!m_io)
         return false;
     if (m_suspended)
@@ -69,10 +70,9 @@ qint64 QtAudioOutput::write(const char* data, qint64 bytes)
     if (!m_io || bytes <= 0)
         return 0;
     const qint64 take = std::min(bytes, bytesFree()) / 2 * 2;
-    if (take <= 0)
-        return 0;
-    const qint64 done = std::max<qint64>(0, m_io->write(data, take));
+    const qint64 done = take > 0 ? std::max<qint64>(0, m_io->write(data, take)) : 0;
     m_writtenBytes += done;
+    m_writerWaiting = m_writerWaiting || done < bytes;
     updateTick();
     return done;
 }

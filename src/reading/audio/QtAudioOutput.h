@@ -45,6 +45,8 @@ private:
     qint64 m_writtenBytes = 0;
     // Push mode has no "writable" notification of its own: poll while audio is queued.
     QTimer m_tick;
+    // A write() did not take everything: say writable() once there is room.
+    bool m_writerWaiting = false;
 };
 
 } // namespace lirondo

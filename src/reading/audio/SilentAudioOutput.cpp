@@ -14,11 +14,11 @@ SilentAudioOutput::SilentAudioOutput(double speed, QObject* parent)
     : AudioOutput(parent), m_speed(speed > 0 ? speed : 1.0)
 {
     m_tick.setInterval(kTickMs);
-    // Ask for more before deciding whether to go on ticking: a writer with data waiting
-    // refills the output here, and only an output nobody feeds goes idle.
     connect(&m_tick, &QTimer::timeout, this, [this] {
-        if (bytesFree() > 0)
+        if (m_writerWaiting && bytesFree() > 0) {
+            m_writerWaiting = false;
             Q_EMIT writable();
+        }
         updateTick();
     });
 }
@@ -47,8 +47,11 @@ qint64 SilentAudioOutput::write(const char* data, qint64 bytes)
     if (m_sampleRate <= 0 || bytes <= 0)
         return 0;
     const qint64 take = std::min(bytes, bytesFree()) / 2 * 2;
-    if (take <= 0)
+    m_writerWaiting = m_writerWaiting || take < bytes;
+    if (take <= 0) {
+        updateTick();
         return 0;
+    }
     // A starved clock waits at the end of what it had; new data starts from there.
     const qint64 played = playedSamples();
     if (played >= m_written) {
@@ -71,6 +74,7 @@ qint64 SilentAudioOutput::bytesFree() const
 
 void SilentAudioOutput::flush()
 {
+    m_writerWaiting = false;
     m_written = 0;
     m_anchorPlayed = 0;
     m_clock.restart();
@@ -104,7 +108,7 @@ qint64 SilentAudioOutput::playedUSecs() const
 
 void SilentAudioOutput::updateTick()
 {
-    const bool playing = !m_suspended && playedSamples() < m_written;
+    const bool playing = !m_suspended && (m_writerWaiting || playedSamples() < m_written);
     if (playing && !m_tick.isActive())
         m_tick.start();
     else if (!playing)

@@ -41,6 +41,8 @@ private:
     qint64 m_anchorPlayed = 0; // samples played when m_clock was last restarted
     QElapsedTimer m_clock;     // runs while playing
     QTimer m_tick;             // runs only while there is something left to play
+    // A write() did not take everything: say writable() once there is room.
+    bool m_writerWaiting = false;
 };
 
 } // namespace lirondo

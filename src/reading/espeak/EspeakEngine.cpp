@@ -211,6 +211,7 @@ void EspeakEngine::deliverDue()
            m_pending.front().sample <= playedSamples()) {
         const EspeakEvent e = m_pending.front();
         m_pending.pop_front();
+        m_currentEventUSecs = e.sample * 1000000 / m_sampleRate;
         // A handler may speak, purge or pause; the loop re-reads the state each time.
         switch (e.kind) {
         case EspeakEvent::Kind::Word:

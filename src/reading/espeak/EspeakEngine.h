@@ -33,6 +33,9 @@ public:
     int sampleRate() const;
     AudioOutput* output() const { return m_output.get(); }
     std::shared_ptr<EspeakSynthesizer> synthesizer() const { return m_worker; }
+    // While an event is being raised: where it lies in the output's audio, in
+    // microseconds of the output clock (for measuring how close delivery is).
+    qint64 currentEventUSecs() const { return m_currentEventUSecs; }
 
     QList<VoiceInfo> voices() const override { return m_voices; }
     void setVoice(int position) override;
@@ -62,6 +65,7 @@ private:
     int m_lastStream = 0;
     bool m_paused = false;
     bool m_delivering = false;
+    qint64 m_currentEventUSecs = 0;
     std::deque<EspeakEvent> m_pending; // sorted by sample
     QTimer m_delivery;
 };

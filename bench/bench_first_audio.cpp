@@ -1,0 +1,87 @@
+// Time from the read command's speak calls (a purge, then the text) to the first audio
+// block handed to the output, for a short and a 50 MB text.
+
+#include "reading/audio/SilentAudioOutput.h"
+#include "reading/espeak/EspeakEngine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace lirondo;
+
+namespace {
+
+constexpr double kBudgetMs = 30.0;
+constexpr int kRuns = 7;
+
+class TimingOutput final : public SilentAudioOutput
+{
+public:
+    qint64 write(const char* data, qint64 bytes) override
+    {
+        if (waiting && bytes > 0) {
+            firstBlockNs = clock.nsecsElapsed();
+            waiting = false;
+        }
+        return SilentAudioOutput::write(data, bytes);
+    }
+    QElapsedTimer clock;
+    bool waiting = false;
+    qint64 firstBlockNs = 0;
+};
+
+QString makeText(qsizetype bytes)
+{
+    const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog. ");
+    QString text;
+    text.reserve(bytes);
+    while (text.size() < bytes)
+        text += sentence;
+    text.truncate(bytes);
+    return text;
+}
+
+double medianMs(EspeakEngine& engine, TimingOutput& output, const QString& text)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        output.waiting = true;
+        output.clock.start();
+        engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+        engine.speak(text, SpeechEngine::Async);
+        while (output.waiting)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        runs.push_back(output.firstBlockNs / 1e6);
+        engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    auto owned = std::make_unique<TimingOutput>();
+    TimingOutput& output = *owned;
+    EspeakEngine engine(std::move(owned));
+    if (!engine.isValid())
+        return 1;
+
+    const QString small = makeText(1024);
+    const QString large = makeText(50 * 1024 * 1024);
+    const double smallMs = medianMs(engine, output, small);
+    const double largeMs = medianMs(engine, output, large);
+    std::printf("first audio block after speak (median of %d runs)\n", kRuns);
+    std::printf("  1 KB text:  %.2f ms\n", smallMs);
+    std::printf("  50 MB text: %.2f ms\n", largeMs);
+    std::printf("  ratio 50 MB / 1 KB: %.2f\n", smallMs > 0 ? largeMs / smallMs : 0.0);
+    const bool ok = std::max(smallMs, largeMs) <= kBudgetMs;
+    std::printf("  budget %.0f ms: %s\n", kBudgetMs, ok ? "met" : "EXCEEDED");
+    return ok ? 0 : 2;
+}
