@@ -6,9 +6,11 @@
 #include "common/qt/QtFileDialogPort.h"
 #include "common/qt/QtMessageBoxPort.h"
 #include "documents/DropData.h"
+#include "mail/DesktopUrlOpener.h"
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "shell/Form1.h"
+#include "tray/qt/QtTrayIconPort.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,17 +19,23 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lirondo"));
-    QApplication::setQuitOnLastWindowClosed(true);
+    // The program ends when the main window and the feedback form are gone, not when
+    // the last visible window closes (the main window may be hidden in the tray).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     lirondo::GbkCodePage gbk;
     lirondo::SystemClock clock;
     lirondo::QtMessageBoxPort messages;
     lirondo::QtFileDialogPort fileDialog;
     lirondo::CharacterService agent;
+    lirondo::QtTrayIconPort trayIcon;
+    lirondo::DesktopUrlOpener urlOpener;
     auto eVoice = lirondo::makeEspeakEngine(lirondo::makeDefaultAudioOutput());
 
     lirondo::Form1 form(
-        {*eVoice, messages, fileDialog, agent, clock, gbk, QApplication::applicationDirPath()});
+        {*eVoice, messages, fileDialog, agent, clock, gbk, QApplication::applicationDirPath()},
+        {&trayIcon, &urlOpener, {}});
+    form.onProgramEnd = [] { QApplication::quit(); };
     messages.setParent(&form);
     fileDialog.setParent(&form);
     form.show();

@@ -7,10 +7,14 @@
 #include "common/Gbk.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
+#include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
+#include "reminder/jihua.h"
 #include "shell/CommandLabel.h"
 #include "shell/TextenEdit.h"
+#include "tray/tuo_pan.h"
+#include "tray/tuopan.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,9 +73,9 @@ QString usageNote()
 
 } // namespace
 
-Form1::Form1(const Form1Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services),
-      m_commonDialog1(std::make_unique<CommonDialog>(services.fileDialog))
+Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_desktop(desktop),
+      m_services(services), m_commonDialog1(std::make_unique<CommonDialog>(services.fileDialog))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Lirondo"));
@@ -96,10 +100,16 @@ Form1::Form1(const Form1Services& services, QWidget* parent)
         m_idle->setCharacter(m_characterLoader->Genie());
         return m_characterLoader->Genie();
     };
+    setUpWindows();
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The side windows are top-level windows of their own.
+    delete m_jihua;
+    delete m_sendMail;
+}
 
 void Form1::createControls()
 {
@@ -142,7 +152,7 @@ void Form1::createControls()
     const std::array<QString, 5> captions = {QStringLiteral("朗读"), QStringLiteral("停止"),
                                              QStringLiteral("显示精灵"), QStringLiteral("暂停"),
                                              QStringLiteral("关于")};
-    const std::array<int, 5> lefts = {120, 1200, 3720, 2280, 5520};
+    const std::array<int, 5> lefts = {120, 1200, 3360, 2280, 5040};
     for (int i = 0; i < 5; ++i) {
         Label2[i] = new CommandLabel(captions[i], i, Picture2);
         QFont font(QStringList{QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi"),
@@ -252,13 +262,15 @@ void Form1::Form_Load()
     LastState = windowState().testFlag(Qt::WindowMinimized)
                     ? 0
                     : (windowState().testFlag(Qt::WindowMaximized) ? 2 : 0);
-    // The tray icon comes here.
+    installTray();
     Timer1->start();
 }
 
 void Form1::Timer1_Timer()
 {
-    // The reminder's announcement comes first here.
+    // Reading the reminder's state brings its window into being, hidden.
+    if (jihua* reminder = jihuaForm(); reminder->isDue())
+        reminder->announce();
     m_idle->tick();
 }
 

@@ -2,10 +2,13 @@
 
 #include "documents/Locator.h"
 #include "documents/TextLoader.h"
+#include "mail/MailSettings.h"
 #include "reading/ReadingView.h"
+#include "tray/TrayWindow.h"
 
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -42,6 +45,12 @@ class MessageBoxPort;
 class ReadingController;
 class SpeechEngine;
 class TextenEdit;
+class TrayIconPort;
+class UrlOpener;
+class SendMail;
+class jihua;
+class tuo_pan;
+class tuopan;
 
 // What the composition root hands the main window.
 struct Form1Services
@@ -55,12 +64,22 @@ struct Form1Services
     QString appDir; // the program's own directory
 };
 
+// The desktop around the main window: the notification area and the web browser.
+// Without them the window runs without a tray icon and "关于" opens nothing.
+struct Form1Desktop
+{
+    TrayIconPort* trayIcon = nullptr;
+    UrlOpener* urlOpener = nullptr;
+    MailSettings mail{};
+};
+
 // The main window.
-class Form1 : public QWidget, private ReadingView
+class Form1 : public QWidget, private ReadingView, private TrayWindow, private TrayMenuActions
 {
     Q_OBJECT
 public:
-    explicit Form1(const Form1Services& services, QWidget* parent = nullptr);
+    explicit Form1(const Form1Services& services, const Form1Desktop& desktop = {},
+                   QWidget* parent = nullptr);
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
@@ -118,7 +137,8 @@ private:
     Locator m_locator;
     // ---- end of documents ----
 
-    // ---- Window shell: layout pass, skin, outline, caption bar, grips, hover (Form1Shell.cpp) ----
+    // ---- Window shell: layout pass, skin, outline, caption bar, grips, hover (Form1Shell.cpp)
+    // ----
 public:
     // Set by the tray: the pass enables the tray menu's items by the window state (0, 1, 2).
     std::function<void(int windowState)> onTrayItemsUpdate;
@@ -185,6 +205,46 @@ private:
     QPoint m_moveOffset;
     std::unique_ptr<QObject> m_shellFilter;
     // ---- end of window shell ----
+
+    // ---- Side windows and the tray (Form1Windows.cpp) ----
+public:
+    // The side windows are made on first use and made afresh after they were unloaded.
+    tuo_pan* tuoPan();
+    jihua* jihuaForm();
+    SendMail* sendMailForm() const;
+    tuopan* trayModule() const { return m_tuopan.get(); }
+    void showAbout() override; // the feedback form, not modal
+    void mnuTrayClose_Click();
+    // Set by the composition root: ends the program once no window is left.
+    std::function<void()> onProgramEnd;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setUpWindows();
+    void installTray();
+    void MyAgent_Click(const QString& characterId, int button, int shift, int x, int y);
+    void endProgramIfNoWindowIsLeft();
+    // TrayWindow
+    int trayWindowState() const override;
+    void setTrayWindowState(int state) override;
+    void trayShow() override;
+    void trayFocus() override;
+    int trayLastState() const override;
+    QIcon trayIcon() const override;
+    // TrayMenuActions
+    void unloadTuoPan() override;
+    void unloadForm1() override;
+    void unloadJihua() override;
+
+    Form1Desktop m_desktop;
+    std::unique_ptr<tuopan> m_tuopan;
+    QPointer<tuo_pan> m_tuoPan;
+    QPointer<jihua> m_jihua;
+    QPointer<SendMail> m_sendMail;
+    bool m_unloaded = false;
+    // ---- end of side windows ----
 
 private:
     void createControls();

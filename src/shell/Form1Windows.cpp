@@ -1,0 +1,170 @@
+// The main window's side windows and its tray icon: the reminder window, the
+// feedback form, the never-shown menu form and the tray module.
+
+#include "shell/Form1.h"
+
+#include "assistant/Agent.h"
+#include "common/MessageBoxPort.h"
+#include "mail/SendMail.h"
+#include "reading/ReadingController.h"
+#include "reading/SpeechEngine.h"
+#include "reminder/jihua.h"
+#include "tray/tuo_pan.h"
+#include "tray/tuopan.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QTimer>
+
+namespace lirondo {
+
+void Form1::setUpWindows()
+{
+    onTrayItemsUpdate = [this](int windowState) { tuoPan()->enableForWindowState(windowState); };
+    onUnloadOtherWindows = [this] {
+        if (m_sendMail)
+            m_sendMail->close(); // refused while a message is being written
+        unloadTuoPan();
+        unloadJihua();
+        endProgramIfNoWindowIsLeft();
+    };
+    m_reading->showAbout = [this] { showAbout(); };
+    connect(&m_services.MyAgent, &AgentService::Click, this, &Form1::MyAgent_Click);
+}
+
+void Form1::installTray()
+{
+    if (!m_desktop.trayIcon)
+        return;
+    m_tuopan = std::make_unique<tuopan>(*m_desktop.trayIcon);
+    trayIconPresent = m_tuopan->TrayAdd(*this, tuoPan()->mnuTray());
+    m_tuopan->TrayTip(QStringLiteral("Lirondo"));
+}
+
+tuo_pan* Form1::tuoPan()
+{
+    if (!m_tuoPan)
+        m_tuoPan = new tuo_pan(*this, *this, this);
+    return m_tuoPan;
+}
+
+jihua* Form1::jihuaForm()
+{
+    if (!m_jihua) {
+        m_jihua = new jihua(m_services.clock, m_services.messages, m_services.eVoice,
+                            [this] { return m_reading->Genie(); });
+    }
+    return m_jihua;
+}
+
+SendMail* Form1::sendMailForm() const
+{
+    return m_sendMail;
+}
+
+void Form1::showAbout()
+{
+    if (!m_sendMail) {
+        if (!m_desktop.urlOpener)
+            return;
+        m_sendMail = new SendMail(m_desktop.mail, m_services.messages, *m_desktop.urlOpener);
+        connect(m_sendMail, &QObject::destroyed, this, &Form1::endProgramIfNoWindowIsLeft,
+                Qt::QueuedConnection);
+    }
+    m_sendMail->show();
+    m_sendMail->raise();
+    m_sendMail->activateWindow();
+}
+
+void Form1::MyAgent_Click(const QString& /*characterId*/, int button, int /*shift*/, int /*x*/,
+                          int /*y*/)
+{
+    if (button == 2)
+        jihuaForm()->showAndAttend();
+}
+
+void Form1::mnuTrayClose_Click()
+{
+    tuoPan()->mnuTrayClose_Click();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // The unload step: the tray icon goes with the window. Speech is left alone.
+    if (m_tuopan)
+        m_tuopan->TrayRemove();
+    Timer1->stop();
+    m_unloaded = true;
+    QWidget::closeEvent(event);
+    // The last steps of a close run after this handler; look once they are done.
+    QTimer::singleShot(0, this, &Form1::endProgramIfNoWindowIsLeft);
+}
+
+void Form1::endProgramIfNoWindowIsLeft()
+{
+    // The character belongs to the character service and keeps nothing alive.
+    if (m_unloaded && !m_sendMail && onProgramEnd)
+        onProgramEnd();
+}
+
+int Form1::trayWindowState() const
+{
+    return shellWindowState();
+}
+
+void Form1::setTrayWindowState(int state)
+{
+    switch (state) {
+    case 1:
+        setWindowState(Qt::WindowMinimized);
+        break;
+    case 2:
+        setWindowState(Qt::WindowMaximized);
+        break;
+    default:
+        setWindowState(Qt::WindowNoState);
+        break;
+    }
+}
+
+void Form1::trayShow()
+{
+    show();
+}
+
+void Form1::trayFocus()
+{
+    raise();
+    activateWindow();
+    setFocus();
+}
+
+int Form1::trayLastState() const
+{
+    return LastState;
+}
+
+QIcon Form1::trayIcon() const
+{
+    return QIcon(Imico);
+}
+
+void Form1::unloadTuoPan()
+{
+    if (m_tuoPan)
+        m_tuoPan->deleteLater();
+    m_tuoPan = nullptr;
+}
+
+void Form1::unloadForm1()
+{
+    close();
+}
+
+void Form1::unloadJihua()
+{
+    if (m_jihua)
+        m_jihua->close();
+}
+
+} // namespace lirondo
