@@ -204,7 +204,12 @@ void Form1::setUpAccessibility()
     Labtxtlength->setAccessibleName(QStringLiteral("朗读光标定位"));
     Label1->setAccessibleName(QStringLiteral("正在朗读的词"));
     for (QWidget* line : {Line1, Line2, Line3, Line4})
-        line->setAccessibleName(QStringLiteral("焦点框"));
+        line->setAccessibleName(QStringLiteral("悬停框线"));
+    // The keyboard walks the command row as it is laid out, left to right.
+    setTabOrder(Label2[0], Label2[1]);
+    setTabOrder(Label2[1], Label2[3]);
+    setTabOrder(Label2[3], Label2[2]);
+    setTabOrder(Label2[2], Label2[4]);
 }
 
 int Form1::shellWindowState() const

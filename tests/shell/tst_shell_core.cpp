@@ -1,13 +1,9 @@
-// The window shell's arithmetic and skin painting, without widgets.
+// The window shell's arithmetic, without widgets.
 
 #include "shell/EdgeResize.h"
-#include "shell/HoverFrame.h"
 #include "shell/LayoutPass.h"
 #include "shell/Outline.h"
-#include "shell/SkinPainter.h"
 
-#include <QImage>
-#include <QPainter>
 #include <QTest>
 
 using namespace lirondo;
@@ -16,12 +12,6 @@ namespace {
 
 const ContentDesign kDesign{137, QPoint(176, 32), 56, 32}; // the window's design places
 
-QPixmap atlas()
-{
-    return QPixmap(qEnvironmentVariable("LIRONDO_SOURCE_DIR") +
-                   QStringLiteral("/src/shell/skin/Pmain.png"));
-}
-
 } // namespace
 
 class TestShellCore : public QObject
@@ -29,61 +19,13 @@ class TestShellCore : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void contentFollowsTheEdges_data();
-    void contentFollowsTheEdges();
     void failingLineEndsItsStep_data();
     void failingLineEndsItsStep();
-    void windowStates_data();
-    void windowStates();
     void outlineCorners_data();
     void outlineCorners();
-    void noRedInsideTheOutline_data();
-    void noRedInsideTheOutline();
     void gripResize_data();
     void gripResize();
-    void hoverFrameLiesOnTheLabel();
-    void oversizedSourceIsCopiedAtItsOwnSize();
 };
-
-void TestShellCore::contentFollowsTheEdges_data()
-{
-    QTest::addColumn<QSize>("client");
-    QTest::newRow("start size") << QSize(554, 408);
-    QTest::newRow("smallest") << QSize(551, 409);
-    QTest::newRow("wide") << QSize(1280, 420);
-    QTest::newRow("tall and wide") << QSize(1000, 900);
-}
-
-void TestShellCore::contentFollowsTheEdges()
-{
-    QFETCH(QSize, client);
-    const int w = client.width();
-    const int h = client.height();
-
-    const CaptionPlaces caption = captionPlaces(w);
-    QCOMPARE(caption.IMBarWidth, std::optional<int>(w));
-    QCOMPARE(caption.buttonTop, 9);
-    QCOMPARE(w - caption.ImcloseLeft, 30);
-    QCOMPARE(w - caption.ImmaxLeft, 50);
-    QCOMPARE(w - caption.IMminLeft, 71);
-
-    const ContentPlaces c = contentPlaces(client, kDesign);
-    QVERIFY(c.ListView1Height.has_value()); // every line ran
-    QCOMPARE(*c.Picture2Top + kDesign.Picture2Height, h - 50);
-    QCOMPARE(*c.Picture2Width, w - 30);
-    QCOMPARE(kDesign.TextenPos.y() + *c.TextenHeight, *c.Picture2Top - 10);
-    QCOMPARE(kDesign.TextenPos.x() + *c.TextenWidth, w - 30);
-    QCOMPARE(*c.Picture1Top, *c.Picture2Top + kDesign.ImavoiceTop - 100);
-    QCOMPARE(kDesign.Frame1Top + *c.Frame1Height, *c.Picture2Top);
-    QCOMPARE(*c.ListView1Height, *c.Frame1Height - 60); // 900 twips
-
-    const GripPlaces g = gripPlaces(client, {13, 17, QSize(17, 17)});
-    QCOMPARE(*g.PbottomTop, h - 13);
-    QCOMPARE(*g.PbottomWidth, w - 100);
-    QCOMPARE(*g.PrightLeft, w - 17);
-    QCOMPARE(*g.PrightHeight, h - 100);
-    QCOMPARE(QPoint(*g.PjiaoLeft, *g.PjiaoTop), QPoint(w - 17, h - 17));
-}
 
 void TestShellCore::failingLineEndsItsStep_data()
 {
@@ -115,31 +57,6 @@ void TestShellCore::failingLineEndsItsStep()
                                        g.PjiaoLeft.has_value(),  g.PjiaoTop.has_value()};
     for (int i = 0; i < 6; ++i)
         QCOMPARE(grips[i], i < gripLines);
-}
-
-void TestShellCore::windowStates_data()
-{
-    QTest::addColumn<int>("last");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<int>("nextLast");
-    QTest::addColumn<bool>("maximizeItem");
-    QTest::addColumn<bool>("minimizeItem");
-    QTest::newRow("minimized keeps maximized") << 2 << 1 << 2 << true << false;
-    QTest::newRow("minimized keeps normal") << 0 << 1 << 0 << true << false;
-    QTest::newRow("maximized") << 0 << 2 << 2 << false << true;
-    QTest::newRow("restored") << 2 << 0 << 0 << true << true;
-}
-
-void TestShellCore::windowStates()
-{
-    QFETCH(int, last);
-    QFETCH(int, state);
-    QFETCH(int, nextLast);
-    QFETCH(bool, maximizeItem);
-    QFETCH(bool, minimizeItem);
-    QCOMPARE(nextLastState(last, state), nextLast);
-    QCOMPARE(trayItems(state).maximize, maximizeItem);
-    QCOMPARE(trayItems(state).minimize, minimizeItem);
 }
 
 void TestShellCore::outlineCorners_data()
@@ -179,45 +96,6 @@ void TestShellCore::outlineCorners()
                     .arg(inside ? QStringLiteral("inside") : QStringLiteral("outside"))));
     }
     QCOMPARE(outline.boundingRect(), QRect(0, 0, w, h));
-}
-
-void TestShellCore::noRedInsideTheOutline_data()
-{
-    outlineCorners_data();
-}
-
-void TestShellCore::noRedInsideTheOutline()
-{
-    QFETCH(QSize, client);
-    const QPixmap skin = atlas();
-    QVERIFY(!skin.isNull());
-    QCOMPARE(skin.size(), QSize(150, 155));
-
-    QPixmap surface(client);
-    surface.fill(Qt::black);
-    {
-        QPainter painter(&surface);
-        paintSkin(painter, client, skin, QPixmap());
-    }
-    const QImage image = surface.toImage();
-    const QRegion outline = outlineShape(client.width(), client.height());
-    int redOutside = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const bool red = image.pixel(x, y) == qRgb(255, 0, 0);
-            const bool inside = outline.contains(QPoint(x, y));
-            if (red && inside)
-                QFAIL(qPrintable(QStringLiteral("red at %1, %2").arg(x).arg(y)));
-            redOutside += red ? 1 : 0;
-            if (!inside && !red && x > 30 && x < client.width() - 60 && y > 30 &&
-                y < client.height() - 30)
-                QFAIL("a hole in the middle of the window");
-        }
-    }
-    // The corners do bring their red, for the outline to cut away.
-    QVERIFY(redOutside > 400);
-    // Nothing was left unpainted: the clear covers the whole client area.
-    QVERIFY(!image.pixelColor(client.width() / 2, client.height() / 2).operator==(Qt::black));
 }
 
 void TestShellCore::gripResize_data()
@@ -269,33 +147,6 @@ void TestShellCore::gripResize()
     QCOMPARE(r.height.value_or(0.0), height);
     QCOMPARE(windowPixels(6135.0), 409);
     QCOMPARE(windowPixels(8257.5), 550); // 550.5 rounds to even
-}
-
-void TestShellCore::hoverFrameLiesOnTheLabel()
-{
-    // Top and left on the label's first row and column, bottom and right just past it.
-    const std::array<QRect, 4> lines = hoverFrameLines(QRect(248, 24, 96, 25));
-    QCOMPARE(lines[0], QRect(248, 24, 96, 1));
-    QCOMPARE(lines[1], QRect(248, 24, 1, 25));
-    QCOMPARE(lines[2], QRect(248, 49, 96, 1));
-    QCOMPARE(lines[3], QRect(344, 24, 1, 25));
-}
-
-void TestShellCore::oversizedSourceIsCopiedAtItsOwnSize()
-{
-    QPixmap glyph(17, 16);
-    glyph.fill(Qt::blue);
-    QPixmap surface(300, 300);
-    surface.fill(Qt::white);
-    {
-        QPainter painter(&surface);
-        paintPicture(painter, glyph, QRect(100, 50, 240, 240), QRect(0, 0, 240, 240));
-    }
-    const QImage image = surface.toImage();
-    QCOMPARE(image.pixelColor(100, 50), QColor(Qt::blue));
-    QCOMPARE(image.pixelColor(116, 65), QColor(Qt::blue));
-    QCOMPARE(image.pixelColor(117, 50), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(100, 66), QColor(Qt::white));
 }
 
 QTEST_MAIN(TestShellCore)
