@@ -83,6 +83,8 @@ public:
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
+    // The ten-second tick: the reminder's announcement, then an idle behaviour.
+    void Timer1_Timer();
     QString documentText() const;
     void setDocumentText(const QString& text);
 
@@ -249,7 +251,6 @@ private:
 private:
     void createControls();
     void Form_Load();
-    void Timer1_Timer();
 
     // ReadingView
     QString text() const override;

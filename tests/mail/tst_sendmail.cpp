@@ -1,4 +1,4 @@
-#include "FakeUrlOpener.h"
+#include "fakes/FakeUrlOpener.h"
 #include "MailTests.h"
 #include "ScriptedSmtpServer.h"
 #include "SmtpSink.h"

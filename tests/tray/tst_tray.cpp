@@ -1,4 +1,5 @@
 #include "FakeTrayWindow.h"
+#include "fakes/FakeTrayIcon.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
 
@@ -6,27 +7,8 @@
 
 using namespace lirondo;
 using FakeWindow = lirondo::test::FakeTrayWindow;
+using lirondo::test::FakeTrayIcon;
 using Activation = TrayIconPort::Activation;
-
-namespace {
-
-class FakeTrayIcon final : public TrayIconPort
-{
-public:
-    bool available = true;
-    bool visible = false;
-    QString toolTip;
-    QList<QMenu*> popups;
-
-    bool isAvailable() const override { return available; }
-    void setIcon(const QIcon&) override {}
-    void setToolTip(const QString& text) override { toolTip = text; }
-    void setVisible(bool v) override { visible = v; }
-    void popUpMenu(QMenu* menu) override { popups.append(menu); }
-    void click(Activation reason) { Q_EMIT activated(reason); }
-};
-
-} // namespace
 
 class TestTray : public QObject
 {

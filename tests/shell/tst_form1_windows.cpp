@@ -1,0 +1,230 @@
+#include "common/Gbk.h"
+#include "fakes/FakeAgent.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeSpeechEngine.h"
+#include "fakes/FakeTrayIcon.h"
+#include "fakes/FakeUrlOpener.h"
+#include "mail/SendMail.h"
+#include "reading/ReadingController.h"
+#include "reminder/jihua.h"
+#include "shell/Form1.h"
+#include "tray/tuo_pan.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace lirondo;
+using namespace lirondo::test;
+using Activation = TrayIconPort::Activation;
+
+namespace {
+
+// The main window with the tray, the character service and the browser faked.
+struct Harness
+{
+    Harness()
+        : engine(voicesNamed(
+              {QStringLiteral("Microsoft Simplified Chinese"), QStringLiteral("Microsoft Mary")})),
+          form(Form1Services{engine, messages, dialog, agent, clock, gbk,
+                             QStringLiteral("/opt/bin")},
+               Form1Desktop{&tray, &browser, {}})
+    {
+        form.onProgramEnd = [this] { ++programEnds; };
+    }
+
+    FakeAgentCharacter* loadCharacter()
+    {
+        agent.loadablePaths.insert(form.reading().defaultCharacterPath);
+        form.reading().Label2_Click(ReadingController::ShowCharacter);
+        return agent.character(QStringLiteral("merlin"));
+    }
+
+    GbkCodePage gbk;
+    FakeSpeechEngine engine;
+    FakeMessageBox messages;
+    FakeFileDialog dialog;
+    FakeAgentService agent;
+    FakeClock clock;
+    FakeTrayIcon tray;
+    FakeUrlOpener browser;
+    int programEnds = 0;
+    Form1 form;
+};
+
+void tick(Form1& form)
+{
+    form.Timer1_Timer();
+}
+
+} // namespace
+
+class TestForm1Windows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void trayIconAtStartUp();
+    void minimizeToTrayAndBack_data();
+    void minimizeToTrayAndBack();
+    void firstTickMakesTheHiddenReminderWindow();
+    void dueReminderIsAnnouncedEachTickUntilRightClick();
+    void aboutOpensOneFeedbackForm();
+    void trayExitEndsUnlessTheFeedbackFormIsOpen();
+    void closeButtonStopsSpeechAndClosesTheOtherWindows();
+};
+
+void TestForm1Windows::trayIconAtStartUp()
+{
+    Harness h;
+    QVERIFY(h.tray.visible);
+    QCOMPARE(h.tray.toolTip, QStringLiteral("Lirondo"));
+    QVERIFY(h.form.trayIconPresent);
+    h.tray.click(Activation::Context);
+    QCOMPARE(h.tray.popups.size(), 1);
+    QCOMPARE(h.tray.popups.first(), h.form.tuoPan()->mnuTray());
+}
+
+void TestForm1Windows::minimizeToTrayAndBack_data()
+{
+    QTest::addColumn<bool>("maximizedFirst");
+    QTest::newRow("normal") << false;
+    QTest::newRow("maximized") << true;
+}
+
+void TestForm1Windows::minimizeToTrayAndBack()
+{
+    QFETCH(bool, maximizedFirst);
+    Harness h;
+    h.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.form));
+    if (maximizedFirst)
+        h.form.Immax_Click();
+    const Qt::WindowStates before = h.form.windowState();
+
+    h.tray.click(Activation::Trigger); // visible and not minimized: nothing
+    QCOMPARE(h.form.windowState(), before);
+
+    h.form.Immin_Click();
+    QVERIFY(h.form.isHidden());
+    QVERIFY(!h.form.tuoPan()->mnuTrayMinimize->isEnabled());
+    h.tray.click(Activation::Trigger);
+    QVERIFY(h.form.isVisible());
+    QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), maximizedFirst);
+    QVERIFY(!h.form.windowState().testFlag(Qt::WindowMinimized));
+}
+
+void TestForm1Windows::firstTickMakesTheHiddenReminderWindow()
+{
+    Harness h;
+    tick(h.form);
+    jihua* reminder = h.form.jihuaForm();
+    QVERIFY(reminder);
+    QVERIFY(reminder->isHidden());
+    QCOMPARE(reminder->state(), QString());
+    tick(h.form);
+    QCOMPARE(h.form.jihuaForm(), reminder); // one window, kept
+}
+
+void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
+{
+    Harness h;
+    FakeAgentCharacter* genie = h.loadCharacter();
+    QVERIFY(genie);
+    h.clock.now = QTime(8, 4, 50);
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    jihua* reminder = h.form.jihuaForm();
+    QVERIFY(reminder->isVisible());
+    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    reminder->Text1->setPlainText(QStringLiteral("开会"));
+    reminder->Text2->setText(QStringLiteral("8:05"));
+    reminder->Command1_Click();
+    QCOMPARE(reminder->state(), QStringLiteral("a"));
+
+    h.clock.now = QTime(8, 5, 0);
+    reminder->Timer1_Timer();
+    QVERIFY(reminder->isDue());
+    for (int repeat = 1; repeat <= 2; ++repeat) {
+        tick(h.form);
+        const auto said = h.engine.spoken();
+        QCOMPARE(said.size(), repeat);
+        QCOMPARE(said.last().text, QStringLiteral("开会"));
+        QCOMPARE(h.engine.calls.at(h.engine.calls.size() - 2).flags,
+                 int(SpeechEngine::PurgeBeforeSpeak));
+    }
+    QVERIFY(genie->requests.contains(QStringLiteral("Speak 开会")));
+
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 1, 0, 10, 10); // left: nothing
+    QVERIFY(reminder->isDue());
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    tick(h.form);
+    QCOMPARE(h.engine.spoken().size(), 2);
+}
+
+void TestForm1Windows::aboutOpensOneFeedbackForm()
+{
+    Harness h;
+    h.form.reading().Label2_Click(ReadingController::About);
+    QPointer<SendMail> first = h.form.sendMailForm();
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    h.form.showAbout(); // the tray's "关于"
+    QCOMPARE(h.form.sendMailForm(), first.data());
+    first->close();
+    QTRY_VERIFY(!first);
+    h.form.showAbout();
+    QVERIFY(h.form.sendMailForm());
+    QVERIFY(h.form.sendMailForm() != first.data());
+}
+
+void TestForm1Windows::trayExitEndsUnlessTheFeedbackFormIsOpen()
+{
+    {
+        Harness h;
+        h.form.show();
+        h.form.mnuTrayClose_Click();
+        QVERIFY(!h.tray.visible);
+        QVERIFY(h.form.isHidden());
+        QTRY_COMPARE(h.programEnds, 1);
+        QVERIFY(h.engine.calls.isEmpty()); // speech is not stopped by the tray's exit
+    }
+    {
+        Harness h;
+        h.form.show();
+        h.form.showAbout();
+        h.form.mnuTrayClose_Click();
+        QVERIFY(!h.tray.visible);
+        QTest::qWait(20);
+        QCOMPARE(h.programEnds, 0);
+        QVERIFY(h.form.sendMailForm()->isVisible());
+        h.form.sendMailForm()->close();
+        QTRY_COMPARE(h.programEnds, 1);
+    }
+}
+
+void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
+{
+    Harness h;
+    h.form.show();
+    h.form.showAbout();
+    tick(h.form);
+    QPointer<SendMail> about = h.form.sendMailForm();
+    QPointer<jihua> reminder = h.form.jihuaForm();
+    h.form.reading().Label2_Click(ReadingController::Read);
+    const int callsBefore = int(h.engine.calls.size());
+
+    h.form.Imclose_Click();
+    QCOMPARE(h.engine.calls.size(), callsBefore + 1);
+    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+    QVERIFY(h.form.isHidden());
+    QVERIFY(!h.tray.visible);
+    QTRY_VERIFY(!about);
+    QTRY_VERIFY(!reminder);
+    QTRY_COMPARE(h.programEnds, 1);
+}
+
+QTEST_MAIN(TestForm1Windows)
+#include "tst_form1_windows.moc"
