@@ -2,6 +2,7 @@
 
 #include "reading/SpeechEngine.h"
 #include "reading/audio/AudioOutput.h"
+#include "reading/espeak/EspeakEvent.h"
 
 #include <QTimer>
 
@@ -11,7 +12,6 @@
 namespace lirondo {
 
 class EspeakSynthesizer;
-struct EspeakEvent;
 
 // eVoice on espeak-ng, in process. One worker thread alone calls espeak (it is not
 // re-entrant) and synthesizes a text a chunk at a time into a bounded queue; the UI
@@ -41,7 +41,11 @@ public:
     void setVoice(int position) override;
     void setRate(int rate) override;
     void setVolume(int volume) override;
+    // Always returns at once: a call without the Async flag is spoken in the background
+    // too, since nothing may block the UI thread.
     int speak(const QString& text, int flags) override;
+    // A pause holds the output, and lasts over a purge and later speak calls until
+    // resume(), as with the system voice the program was made for.
     void pause() override;
     void resume() override;
 

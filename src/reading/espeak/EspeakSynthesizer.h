@@ -2,6 +2,7 @@
 
 #include "reading/SpeechEngine.h"
 #include "reading/espeak/EspeakChunk.h"
+#include "reading/espeak/EspeakEvent.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -19,26 +20,6 @@
 #include <vector>
 
 namespace lirondo {
-
-// A word, a sentence or the end of a stream, timed by its place in the audio.
-struct EspeakEvent
-{
-    // A sentence is raised when it starts, with length -1: its length follows in a
-    // SentenceLength event once the next sentence (or the end) is known.
-    enum class Kind
-    {
-        Word,
-        Sentence,
-        SentenceLength,
-        End
-    };
-    quint64 generation = 0;
-    Kind kind = Kind::Word;
-    int stream = 0;
-    int position = 0;
-    int length = 0;
-    qint64 sample = 0; // position in the output since the last purge
-};
 
 // espeak-ng and the one thread that calls it, with what that thread shares with the UI
 // thread. espeak-ng can be initialized only once per process (a second initialization
