@@ -438,7 +438,10 @@ void Form1::gripMoved(Grip* grip)
 bool Form1::shellEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (watched == IMBar) {
+    const bool mouseEvent = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                            type == QEvent::MouseButtonRelease ||
+                            type == QEvent::MouseButtonDblClick;
+    if (watched == IMBar && mouseEvent) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             IMBar_MouseDown();
@@ -455,7 +458,7 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (type != QEvent::MouseMove)
+    if (watched == IMBar || type != QEvent::MouseMove)
         return false;
     if (watched == this)
         Form_MouseMove();
