@@ -32,6 +32,13 @@ public:
     std::vector<short> recorded;
 };
 
+// An output whose device cannot be opened.
+class BrokenOutput final : public SilentAudioOutput
+{
+public:
+    bool start(int) override { return false; }
+};
+
 struct Heard
 {
     int stream;
@@ -327,6 +334,17 @@ private Q_SLOTS:
         QVERIFY(fast > 0);
         QVERIFY2(slow > normal && normal > fast,
                  qPrintable(QStringLiteral("%1 %2 %3").arg(slow).arg(normal).arg(fast)));
+    }
+
+    void readsOnSilentlyWhenTheOutputWillNotOpen()
+    {
+        auto broken = std::make_unique<BrokenOutput>();
+        const AudioOutput* given = broken.get();
+        EspeakEngine engine(std::move(broken), m_synthesizer);
+        QVERIFY(engine.output() != given);
+        QSignalSpy endSpy(&engine, &SpeechEngine::endStream);
+        engine.speak(QStringLiteral("Still read."), SpeechEngine::Async);
+        QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 1, kTimeoutMs);
     }
 
     void wordsPerMinute_data()
