@@ -11,10 +11,7 @@ public:
     virtual ~Clock() = default;
     virtual QTime timeOfDay() const = 0;
 
-    double secondsSinceMidnight() const
-    {
-        return timeOfDay().msecsSinceStartOfDay() / 1000.0;
-    }
+    double secondsSinceMidnight() const { return timeOfDay().msecsSinceStartOfDay() / 1000.0; }
 };
 
 class SystemClock final : public Clock

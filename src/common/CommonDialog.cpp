@@ -4,7 +4,8 @@ namespace lirondo {
 
 bool CommonDialog::ShowOpen()
 {
-    const auto chosen = m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName});
+    const auto chosen =
+        m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName});
     if (!chosen)
         return !CancelError;
     FileName = *chosen;

@@ -26,7 +26,12 @@ public:
     // True when GBK writes this code unit as a lead/trail byte pair.
     bool isDoubleByte(char16_t unit) const { return m_doubleByte.test(unit); }
 
-    enum class CharClass { Neutral, Chinese, English };
+    enum class CharClass
+    {
+        Neutral,
+        Chinese,
+        English
+    };
     CharClass classify(char16_t unit) const
     {
         if ((unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z'))

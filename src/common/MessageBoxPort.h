@@ -9,9 +9,25 @@ namespace lirondo {
 class MessageBoxPort
 {
 public:
-    enum class Buttons { Ok, YesNo };
-    enum class Icon { None, Information, Warning, Critical, Question };
-    enum class Answer { Ok, Yes, No };
+    enum class Buttons
+    {
+        Ok,
+        YesNo
+    };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Critical,
+        Question
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No
+    };
 
     struct Request
     {
