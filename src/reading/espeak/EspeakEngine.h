@@ -30,6 +30,7 @@ public:
 
     // False when espeak-ng could not start (no data files): no voices, nothing is spoken.
     bool isValid() const;
+    bool isReady() const override { return isValid(); }
     int sampleRate() const;
     AudioOutput* output() const { return m_output.get(); }
     std::shared_ptr<EspeakSynthesizer> synthesizer() const { return m_worker; }

@@ -12,6 +12,8 @@ constexpr int kBlockMs = 20;
 // How far synthesis runs ahead of the output. While a sentence's end is not yet known it
 // may run further, so that the sentence can be raised with its length when it is heard.
 constexpr double kQueueSeconds = 1.5;
+constexpr qsizetype kChunkMinChars = 40;
+constexpr qsizetype kChunkMaxChars = 240;
 constexpr double kOpenSentenceQueueSeconds = 15.0;
 } // namespace espeakconst
 
@@ -116,7 +118,10 @@ void EspeakSynthesizer::speakJob(const Job& job)
     qsizetype begin = 0;
     while (begin < text.size() && current(job.generation)) {
         bool atBreak = false;
-        const qsizetype end = chunkEnd(text, begin, 1000, 4000, &atBreak);
+        // Short chunks, mostly one sentence each: a new rate is taken up between
+        // chunks, so it is heard within a sentence or two of the slider's move.
+        const qsizetype end = chunkEnd(text, begin, espeakconst::kChunkMinChars,
+                                       espeakconst::kChunkMaxChars, &atBreak);
         const EspeakChunk chunk = makeChunk(text, begin, end);
         const int wpm = wordsPerMinute.load();
         if (wpm != m_wpm && espeak_SetParameter(espeakRATE, wpm, 0) == EE_OK)
