@@ -6,7 +6,7 @@ namespace lirondo::test {
 
 // A 4 × 4 character small enough to reason about pixel by pixel: a 2 × 2 red block
 // in the middle of each frame, the rest in the transparent colour (index 0).
-//   Show (2 frames), Hide, Greet (3), GreetReturn, Talk (the SPEAKING state),
+//   Show (2 frames), Hide, Greet (3), GreetReturn,
 //   Loop: 0 → 1, 1 branches back to 0 always, exit from 1 to 2, which ends it;
 //   Chance: 0 branches to 2 with 50 %, else goes on to 1;
 //   Stuck: one frame that branches and exits to itself;
@@ -43,12 +43,10 @@ inline acs::Character makeTestCharacter()
     add("Hide", {frame(100)});
     add("Greet", {frame(100), frame(100), frame(100)});
     add("GreetReturn", {frame(100)});
-    add("Talk", {frame(200)});
     add("Loop", {frame(100), frame(100, 2, {{0, 100}}), frame(100)});
     add("Chance", {frame(100, -1, {{2, 50}}), frame(100), frame(100)});
     add("Stuck", {frame(100, 0, {{0, 100}})});
     add("Quick", {frame(0), frame(0)});
-    c.states.insert(QStringLiteral("SPEAKING"), {QStringLiteral("Talk")});
     return c;
 }
 

@@ -17,6 +17,7 @@ const QString kMissing =
                    "同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe");
 const QString kSearch = QStringLiteral("是否自己查找？");
 const QString kWizard = QStringLiteral("/home/u/figures/wizard.acs");
+const QString kNotes = QStringLiteral("/home/u/notes.txt");
 
 struct Fixture
 {
@@ -25,7 +26,7 @@ struct Fixture
     FakeMessageBox messages;
     FakeFileDialog files;
     CommonDialog dialog{files};
-    CharacterLoader loader{agent, messages, dialog, QStringLiteral("/opt/lirondo/bin")};
+    CharacterLoader loader{agent, messages, dialog, QStringLiteral("/opt/lirondo/bin/")};
 };
 
 } // namespace
@@ -34,44 +35,22 @@ class TestCharacterLoader : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultPath_data()
+    // The default file, beside the program's folder, is tried without a box.
+    void defaultFileLoadsSilently()
     {
-        QTest::addColumn<QString>("applicationDir");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("installed") << QStringLiteral("/usr/local/bin")
-                                   << QStringLiteral("/usr/local/share/lirondo/chars/merlin.acs");
-        QTest::newRow("build tree, trailing slash")
-            << QStringLiteral("/work/build/bin/")
-            << QStringLiteral("/work/build/share/lirondo/chars/merlin.acs");
-    }
-    void defaultPath()
-    {
-        QFETCH(QString, applicationDir);
-        QFETCH(QString, expected);
-        Fixture f;
-        QCOMPARE(
-            CharacterLoader(f.agent, f.messages, f.dialog, applicationDir).defaultCharacterPath(),
-            expected);
-    }
-
-    void givenPathLoadsSilently_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("file loads") << kWizard;
-        QTest::newRow("file fails")
-            << QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs");
-    }
-    void givenPathLoadsSilently()
-    {
-        QFETCH(QString, path);
-        Fixture f;
-        const bool loads = path == kWizard;
-        QCOMPARE(f.loader.LoadCharacter(path), loads);
-        QVERIFY(f.messages.shown.isEmpty());
-        QCOMPARE(f.agent.loads.size(), 1);
-        QCOMPARE(f.agent.loads.first().id, QStringLiteral("merlin"));
-        QCOMPARE(f.agent.loads.first().path, path);
-        QCOMPARE(f.loader.Genie(), loads ? f.agent.Characters(QStringLiteral("merlin")) : nullptr);
+        for (const bool present : {true, false}) {
+            Fixture f;
+            const QString path = f.loader.defaultCharacterPath();
+            QCOMPARE(path, QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
+            if (present)
+                f.agent.loadablePaths.insert(path);
+            QCOMPARE(f.loader.LoadCharacter(path), present);
+            QVERIFY(f.messages.shown.isEmpty());
+            QCOMPARE(f.agent.loads.size(), 1);
+            QCOMPARE(f.agent.loads.first().id, QStringLiteral("merlin"));
+            QCOMPARE(f.loader.Genie(),
+                     present ? f.agent.Characters(QStringLiteral("merlin")) : nullptr);
+        }
     }
 
     void noMeansNoSearch()
@@ -87,38 +66,33 @@ private Q_SLOTS:
         }
         QCOMPARE(f.messages.shown.at(0).buttons, MessageBoxPort::Buttons::Ok);
         QCOMPARE(f.messages.shown.at(1).buttons, MessageBoxPort::Buttons::YesNo);
-        QVERIFY(f.files.requests.isEmpty());
-        QVERIFY(f.agent.loads.isEmpty());
+        QVERIFY(f.files.requests.isEmpty() && f.agent.loads.isEmpty());
     }
 
+    // Yes: of the shared dialog only the filter is ours; the rest stays as the text-open
+    // command left it, and without CancelError a cancel keeps its last file name.
     void searchByUser_data()
     {
         QTest::addColumn<bool>("cancelError");
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<QString>("picked");
-        QTest::addColumn<QString>("loadedPath"); // empty: no load attempted
-        const QString text = QStringLiteral("/home/u/notes.txt");
-        QTest::newRow("character loads") << true << false << kWizard << kWizard;
-        QTest::newRow("text file fails") << true << false << text << text;
-        QTest::newRow("cancel as error") << true << true << QString() << QString();
-        // Without CancelError the dialog keeps the text-open command's last file name.
-        QTest::newRow("cancel keeps old name") << false << true << QString() << text;
+        QTest::addColumn<std::optional<QString>>("picked"); // nullopt: cancel
+        QTest::addColumn<QString>("loadedPath");            // empty: no load attempted
+        QTest::newRow("character loads") << true << std::optional(kWizard) << kWizard;
+        QTest::newRow("cancel as error") << true << std::optional<QString>() << QString();
+        QTest::newRow("cancel keeps old name") << false << std::optional<QString>() << kNotes;
     }
     void searchByUser()
     {
         QFETCH(bool, cancelError);
-        QFETCH(bool, cancel);
-        QFETCH(QString, picked);
+        QFETCH(std::optional<QString>, picked);
         QFETCH(QString, loadedPath);
         Fixture f;
-        // What the text-open command left on the shared dialog.
         f.dialog.Filter = QStringLiteral("文本文件(*.txt)|*.txt");
         f.dialog.DialogTitle = QStringLiteral("打开文本");
         f.dialog.InitDir = QStringLiteral("/home/u");
-        f.dialog.FileName = QStringLiteral("/home/u/notes.txt");
+        f.dialog.FileName = kNotes;
         f.dialog.CancelError = cancelError;
         f.messages.answers = {Answer::Ok, Answer::Yes};
-        f.files.answers = {cancel ? std::nullopt : std::optional<QString>(picked)};
+        f.files.answers = {picked};
 
         QCOMPARE(f.loader.LoadCharacter(QString()), loadedPath == kWizard);
         QCOMPARE(f.files.requests.size(), 1);
