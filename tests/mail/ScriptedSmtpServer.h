@@ -11,24 +11,15 @@ namespace lirondo::test {
 
 // A server that misbehaves on demand: each step ("greeting", "EHLO", "MAIL",
 // "RCPT", "DATA", "data" for the first bytes of the message, "." for its end,
-// "QUIT") answers normally unless a rule says otherwise.
+// "QUIT") answers normally unless `rules` holds another reply for it, or one of
+// the two actions below.
 class ScriptedSmtpServer : public QObject
 {
 public:
-    enum class Action
-    {
-        Answer,
-        Silent,
-        Drop,
-        Garbage
-    };
-    struct Rule
-    {
-        Action action = Action::Answer;
-        QByteArray reply;
-    };
+    static inline const QByteArray kSilent = "<silent>";
+    static inline const QByteArray kDrop = "<drop>";
 
-    QHash<QByteArray, Rule> rules;
+    QHash<QByteArray, QByteArray> rules;
     QList<QByteArray> commands; // command lines received, without CRLF
     QByteArray data;            // message data received
 
@@ -49,29 +40,15 @@ private:
     {
         static const QHash<QByteArray, QByteArray> normal = {{"greeting", "220 scripted ready"},
                                                              {"EHLO", "250-scripted\r\n250 HELP"},
-                                                             {"MAIL", "250 OK"},
-                                                             {"RCPT", "250 OK"},
                                                              {"DATA", "354 go ahead"},
-                                                             {".", "250 queued"},
                                                              {"QUIT", "221 bye"}};
-        const Rule rule = rules.value(step, Rule{Action::Answer, normal.value(step, "250 OK")});
-        if (!m_client)
+        const QByteArray reply = rules.value(step, normal.value(step, "250 OK"));
+        if (!m_client || reply == kSilent)
             return;
-        switch (rule.action) {
-        case Action::Answer:
-            m_client->write(rule.reply + "\r\n");
-            if (step == "DATA" && rule.reply.startsWith('3'))
-                m_inData = true;
-            break;
-        case Action::Silent:
-            break;
-        case Action::Drop:
-            m_client->disconnectFromHost();
-            break;
-        case Action::Garbage:
-            m_client->write("hello, this is not SMTP\r\n");
-            break;
-        }
+        if (reply == kDrop)
+            return m_client->disconnectFromHost();
+        m_client->write(reply + "\r\n");
+        m_inData = step == "DATA" && reply.startsWith('3');
     }
 
     void onRead()
@@ -81,10 +58,8 @@ private:
             if (m_inData) {
                 data += m_buffer;
                 m_buffer.clear();
-                if (rules.contains("data") && !data.isEmpty()) {
-                    apply("data");
-                    return;
-                }
+                if (rules.contains("data") && !data.isEmpty())
+                    return apply("data");
                 const qsizetype end = data.indexOf("\r\n.\r\n");
                 if (end < 0)
                     return;

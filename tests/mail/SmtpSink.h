@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace lirondo::test {
@@ -13,7 +15,11 @@ namespace lirondo::test {
 class SmtpSink
 {
 public:
-    ~SmtpSink() { stop(); }
+    ~SmtpSink()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
 
     bool start()
     {
@@ -21,51 +27,40 @@ public:
             qEnvironmentVariable("LIRONDO_SOURCE_DIR") + QStringLiteral("/tests/mail/smtp_sink.py");
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral("/usr/bin/python3"), {script, m_dir.path()});
-        if (!m_process.waitForStarted(5000))
-            return false;
-        while (!m_process.canReadLine()) {
+        while (m_process.waitForStarted(5000) && !m_process.canReadLine()) {
             if (!m_process.waitForReadyRead(10000))
                 return false;
         }
         const QByteArray line = m_process.readLine().trimmed();
-        if (!line.startsWith("PORT "))
-            return false;
-        m_port = line.mid(5).toInt();
+        m_port = line.startsWith("PORT ") ? line.mid(5).toInt() : 0;
         return m_port > 0;
     }
 
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
     int port() const { return m_port; }
-
-    // Message n (from 1) as received, and its envelope.
-    QByteArray message(int n) const
-    {
-        QFile file(m_dir.filePath(QString::number(n) + QStringLiteral(".eml")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QJsonObject envelope(int n) const
-    {
-        QFile file(m_dir.filePath(QString::number(n) + QStringLiteral(".json")));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
     int count() const
     {
-        int n = 0;
-        while (QFile::exists(m_dir.filePath(QString::number(n + 1) + QStringLiteral(".eml"))))
-            ++n;
-        return n;
+        return int(QDir(m_dir.path()).entryList({QStringLiteral("*.eml")}).size());
+    }
+
+    // The last message received, as received.
+    QByteArray last() const { return read(QStringLiteral(".eml")); }
+    // The last message as a mail reader shows it: its subject, then the content of
+    // each text part.
+    QStringList lastAsRead() const
+    {
+        const QJsonObject read =
+            QJsonDocument::fromJson(this->read(QStringLiteral(".json"))).object();
+        return QStringList{read.value(QStringLiteral("subject")).toString()} +
+               read.value(QStringLiteral("texts")).toVariant().toStringList();
     }
 
 private:
+    QByteArray read(const QString& suffix) const
+    {
+        QFile file(m_dir.filePath(QString::number(count()) + suffix));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QProcess m_process;
     QTemporaryDir m_dir;
     int m_port = 0;

@@ -37,7 +37,6 @@ public:
         pixmap.fill(Qt::red);
         return QIcon(pixmap);
     }
-
     void unloadTuoPan() override { log.append(QStringLiteral("unload tuo_pan")); }
     void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
     void unloadJihua() override { log.append(QStringLiteral("unload jihua")); }
