@@ -71,9 +71,7 @@ private Q_SLOTS:
 
         // Left click on the minimized window's icon: back in its last state.
         QVERIFY(clickAt(centre, 1));
-        QTRY_COMPARE_WITH_TIMEOUT(window.log,
-                                  (QStringList{QStringLiteral("show"), QStringLiteral("state 2"),
-                                               QStringLiteral("focus")}),
+        QTRY_COMPARE_WITH_TIMEOUT(window.log.join(u' '), QStringLiteral("show state 2 focus"),
                                   20000);
 
         // Right click: the menu opens, and its items work.
