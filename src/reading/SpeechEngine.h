@@ -9,8 +9,8 @@ namespace lirondo {
 
 struct VoiceInfo
 {
-    QString id;          // the engine's own identifier
-    QString description; // display name; may be empty
+    QString id;            // the engine's own identifier
+    QString description;   // display name; may be empty
     QStringList languages; // language tags, most preferred first ("cmn", "en-us", ...)
 };
 
@@ -24,7 +24,8 @@ class SpeechEngine : public QObject
 {
     Q_OBJECT
 public:
-    enum SpeakFlag : int {
+    enum SpeakFlag : int
+    {
         Async = 1,           // return at once; speak in the background
         PurgeBeforeSpeak = 2 // drop speech under way and queued first
     };
