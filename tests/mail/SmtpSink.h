@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 
 namespace lirondo::test {
@@ -21,12 +18,14 @@ public:
         m_process.waitForFinished(5000);
     }
 
+    // Starts the server and reads the port it prints once it listens.
     bool start()
     {
-        const QString script =
-            qEnvironmentVariable("LIRONDO_SOURCE_DIR") + QStringLiteral("/tests/mail/smtp_sink.py");
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("/usr/bin/python3"), {script, m_dir.path()});
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        {qEnvironmentVariable("LIRONDO_SOURCE_DIR") +
+                             QStringLiteral("/tests/mail/smtp_sink.py"),
+                         m_dir.path()});
         while (m_process.waitForStarted(5000) && !m_process.canReadLine()) {
             if (!m_process.waitForReadyRead(10000))
                 return false;
@@ -35,29 +34,24 @@ public:
         m_port = line.startsWith("PORT ") ? line.mid(5).toInt() : 0;
         return m_port > 0;
     }
-
     int port() const { return m_port; }
-    int count() const
-    {
-        return int(QDir(m_dir.path()).entryList({QStringLiteral("*.eml")}).size());
-    }
 
     // The last message received, as received.
-    QByteArray last() const { return read(QStringLiteral(".eml")); }
+    QByteArray last() const { return read(".eml"); }
     // The last message as a mail reader shows it: its subject, then the content of
     // each text part.
     QStringList lastAsRead() const
     {
-        const QJsonObject read =
-            QJsonDocument::fromJson(this->read(QStringLiteral(".json"))).object();
-        return QStringList{read.value(QStringLiteral("subject")).toString()} +
-               read.value(QStringLiteral("texts")).toVariant().toStringList();
+        const QJsonObject shown = QJsonDocument::fromJson(read(".json")).object();
+        return QStringList{shown.value(QStringLiteral("subject")).toString()} +
+               shown.value(QStringLiteral("texts")).toVariant().toStringList();
     }
 
 private:
-    QByteArray read(const QString& suffix) const
+    QByteArray read(const char* suffix) const
     {
-        QFile file(m_dir.filePath(QString::number(count()) + suffix));
+        const qsizetype count = QDir(m_dir.path()).entryList({QStringLiteral("*.eml")}).size();
+        QFile file(m_dir.filePath(QString::number(count) + QLatin1StringView(suffix)));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
