@@ -20,10 +20,19 @@
 
 using namespace lirondo;
 using namespace lirondo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// "Form1.Timer1 10000 ms", for every active QTimer under the given roots.
+// "Class.objectName", with the owner's class for a timer.
+QString describe(const QObject* object)
+{
+    const QObject* owner = qobject_cast<const QTimer*>(object) ? object->parent() : object;
+    return QString::fromLatin1((owner ? owner : object)->metaObject()->className()) + u'.' +
+           object->objectName();
+}
+
+// "lirondo::Form1.Timer1 10000 ms", for every active QTimer under the given roots.
 QStringList activeTimers(const QObjectList& roots)
 {
     QStringList result;
@@ -32,76 +41,32 @@ QStringList activeTimers(const QObjectList& roots)
         if (auto* self = qobject_cast<QTimer*>(root))
             timers.prepend(self);
         for (const QTimer* timer : timers) {
-            if (!timer->isActive())
-                continue;
-            const QObject* owner = timer->parent();
-            result.append(QStringLiteral("%1.%2 %3 ms")
-                              .arg(owner ? QString::fromLatin1(owner->metaObject()->className())
-                                         : QStringLiteral("-"),
-                                   timer->objectName())
-                              .arg(timer->interval()));
+            if (timer->isActive())
+                result.append(u"%1 %2 ms"_s.arg(describe(timer)).arg(timer->interval()));
         }
     }
     result.sort();
     return result;
 }
 
-// Counts the timer events the application delivers, by receiver.
-class TimerEventCounter : public QObject
-{
-public:
-    TimerEventCounter() { QCoreApplication::instance()->installEventFilter(this); }
-    ~TimerEventCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    // Receivers named "Class.objectName" (the parent's class for an unnamed QTimer),
-    // each with its count, leaving out the platform's own housekeeping.
-    QMap<QString, int> counts;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Timer)
-            ++counts[describe(watched)];
-        return false;
-    }
-
-private:
-    static QString describe(const QObject* receiver)
-    {
-        const QObject* named = receiver;
-        if (qobject_cast<const QTimer*>(receiver) && receiver->parent())
-            named = receiver->parent();
-        return QString::fromLatin1(named->metaObject()->className()) + u'.' +
-               receiver->objectName();
-    }
-};
-
+// The timer events the application delivers over the next `ms`, counted by receiver.
 QMap<QString, int> timerEventsDuring(int ms)
 {
-    TimerEventCounter counter;
+    struct Counter : QObject
+    {
+        QMap<QString, int> counts;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Timer)
+                ++counts[describe(watched)];
+            return false;
+        }
+    } counter;
+    QCoreApplication::instance()->installEventFilter(&counter);
     QTest::qWait(ms);
+    QCoreApplication::instance()->removeEventFilter(&counter);
     return counter.counts;
 }
-
-struct IdleWindow
-{
-    IdleWindow()
-        : form(Form1Services{engine, messages, dialog, agent, clock, gbk,
-                             QStringLiteral("/nowhere")})
-    {
-        form.Timer1->setObjectName(QStringLiteral("Timer1"));
-        form.show();
-    }
-
-    GbkCodePage gbk;
-    FakeSpeechEngine engine{voicesNamed(
-        {QStringLiteral("Microsoft Simplified Chinese"), QStringLiteral("Microsoft Mike")})};
-    FakeMessageBox messages;
-    FakeFileDialog dialog;
-    FakeAgentService agent;
-    FakeClock clock;
-    Form1 form;
-};
 
 } // namespace
 
@@ -113,58 +78,62 @@ private Q_SLOTS:
     // The text box's caret blinks twice a second while it has the focus, as every text
     // box does, by the desktop's setting; switched off here so the count sees the rest.
     void initTestCase() { QGuiApplication::styleHints()->setCursorFlashTime(0); }
-    void idleWindow();
-    void idleEngine();
+
+    void idleWindow()
+    {
+        GbkCodePage gbk;
+        FakeSpeechEngine engine{
+            voicesNamed({u"Microsoft Simplified Chinese"_s, u"Microsoft Mike"_s})};
+        FakeMessageBox messages;
+        FakeFileDialog dialog;
+        FakeAgentService agent;
+        FakeClock clock;
+        Form1 form(Form1Services{engine, messages, dialog, agent, clock, gbk, u"/nowhere"_s});
+        form.Timer1->setObjectName(u"Timer1"_s);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(activeTimers({&form}), QStringList{u"lirondo::Form1.Timer1 10000 ms"_s});
+        // Start-up leaves the list view one deferred layout to do.
+        QTest::qWait(200);
+        QCOMPARE(timerEventsDuring(1500), (QMap<QString, int>{}));
+
+        // The first tick brings the reminder into being, and with it its clock.
+        form.Timer1_Timer();
+        jihua* reminder = form.jihuaForm();
+        QVERIFY(reminder);
+        reminder->Timer1->setObjectName(u"Timer1"_s);
+        QCOMPARE(
+            activeTimers({&form, reminder}),
+            (QStringList{u"lirondo::Form1.Timer1 10000 ms"_s, u"lirondo::jihua.Timer1 1000 ms"_s}));
+        const QMap<QString, int> events = timerEventsDuring(1500);
+        QCOMPARE(events.keys(), QStringList{u"lirondo::jihua.Timer1"_s});
+        QVERIFY2(events.first() <= 2, qPrintable(QString::number(events.first())));
+    }
+
+    // Idle before it speaks, after a text has ended, and after one was purged half way.
+    void idleEngine()
+    {
+        auto owned = std::make_unique<SilentAudioOutput>(20.0);
+        SilentAudioOutput* output = owned.get();
+        EspeakEngine engine(std::move(owned));
+        QVERIFY(engine.isValid());
+        QSignalSpy ended(&engine, &SpeechEngine::endStream);
+        const char* phases[] = {"before speaking", "after an end", "after a purge"};
+        for (int phase = 0; phase < 3; ++phase) {
+            if (phase == 1) {
+                engine.speak(u"One, two."_s, SpeechEngine::Async);
+                QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
+            } else if (phase == 2) {
+                engine.speak(u"This sentence is long enough to be cut off in the middle."_s,
+                             SpeechEngine::Async);
+                QTest::qWait(100);
+                engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(activeTimers({&engine, output}), QStringList{}, 5000);
+            QVERIFY2(timerEventsDuring(1000).isEmpty(), phases[phase]);
+        }
+    }
 };
-
-void TestIdleTimers::idleWindow()
-{
-    IdleWindow w;
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    QCOMPARE(activeTimers({&w.form}),
-             QStringList{QStringLiteral("lirondo::Form1.Timer1 10000 ms")});
-    // Start-up leaves the list view one deferred layout to do.
-    QTest::qWait(200);
-    QCOMPARE(timerEventsDuring(1500), (QMap<QString, int>{}));
-
-    // The first tick brings the reminder into being, and with it its clock.
-    w.form.Timer1_Timer();
-    jihua* reminder = w.form.jihuaForm();
-    QVERIFY(reminder);
-    reminder->Timer1->setObjectName(QStringLiteral("Timer1"));
-    QCOMPARE(activeTimers({&w.form, reminder}),
-             (QStringList{QStringLiteral("lirondo::Form1.Timer1 10000 ms"),
-                          QStringLiteral("lirondo::jihua.Timer1 1000 ms")}));
-    const QMap<QString, int> events = timerEventsDuring(1500);
-    QCOMPARE(events.keys(), QStringList{QStringLiteral("lirondo::jihua.Timer1")});
-    QVERIFY2(events.first() <= 2, qPrintable(QString::number(events.first())));
-}
-
-void TestIdleTimers::idleEngine()
-{
-    auto owned = std::make_unique<SilentAudioOutput>(20.0);
-    SilentAudioOutput* output = owned.get();
-    EspeakEngine engine(std::move(owned));
-    QVERIFY(engine.isValid());
-    QCOMPARE(activeTimers({&engine, output}), QStringList{});
-    QCOMPARE(timerEventsDuring(1000), (QMap<QString, int>{}));
-
-    // Speech that has ended leaves nothing running behind it.
-    QSignalSpy ended(&engine, &SpeechEngine::endStream);
-    const int stream = engine.speak(QStringLiteral("One, two."), SpeechEngine::Async);
-    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
-    QCOMPARE(ended.first().first().toInt(), stream);
-    QTRY_COMPARE_WITH_TIMEOUT(activeTimers({&engine, output}), QStringList{}, 5000);
-    QCOMPARE(timerEventsDuring(1000), (QMap<QString, int>{}));
-
-    // So does speech that was purged half way.
-    engine.speak(QStringLiteral("This sentence is long enough to be cut off in the middle."),
-                 SpeechEngine::Async);
-    QTest::qWait(100);
-    engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
-    QTRY_COMPARE_WITH_TIMEOUT(activeTimers({&engine, output}), QStringList{}, 5000);
-    QCOMPARE(timerEventsDuring(1000), (QMap<QString, int>{}));
-}
 
 QTEST_MAIN(TestIdleTimers)
 #include "tst_idle_timers.moc"

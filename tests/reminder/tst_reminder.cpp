@@ -14,12 +14,13 @@
 
 using namespace lirondo;
 using namespace lirondo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QTime at(const QString& text)
 {
-    return QTime::fromString(text, QStringLiteral("hh:mm:ss"));
+    return QTime::fromString(text, u"hh:mm:ss"_s);
 }
 
 // A reminder window with fakes around it, and the main window's ten-second tick.
@@ -30,20 +31,12 @@ struct Harness
     FakeSpeechEngine eVoice;
     FakeAgentCharacter character;
     bool hasCharacter = true;
-    QPointer<jihua> window;
+    QPointer<jihua> window = new jihua(clock, messages, eVoice, [this]() -> AgentCharacter* {
+        return hasCharacter ? &character : nullptr;
+    });
 
-    Harness()
-    {
-        clock.now = QTime(8, 4, 50);
-        create();
-    }
+    Harness() { clock.now = QTime(8, 4, 50); }
     ~Harness() { delete window; }
-    void create()
-    {
-        window = new jihua(clock, messages, eVoice, [this]() -> AgentCharacter* {
-            return hasCharacter ? &character : nullptr;
-        });
-    }
     void confirm(const QString& message, const QString& time)
     {
         window->Text1->setPlainText(message);
@@ -51,9 +44,9 @@ struct Harness
         window->Command1->click();
     }
     // One clock tick a second, up to and including `until`, then the main window's tick.
-    void runClockTo(const char* until)
+    void runClockTo(const QString& until)
     {
-        while (clock.now != at(QString::fromLatin1(until))) {
+        while (clock.now != at(until)) {
             clock.now = clock.now.addSecs(1);
             window->Timer1_Timer();
         }
@@ -122,10 +115,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("box");
-        QTest::newRow("design message") << " " << QStringLiteral("8:05") << "消息不能为空";
-        QTest::newRow("checked first") << " \n\t" << QStringLiteral("nonsense") << "消息不能为空";
-        QTest::newRow("bad time") << "开会" << QStringLiteral("25:00") << "时间格式不对";
-        QTest::newRow("design time") << "开会" << QStringLiteral(" 00:00:00") << "设置成功！";
+        QTest::newRow("design message") << " "
+                                        << "8:05"
+                                        << "消息不能为空";
+        QTest::newRow("checked first") << " \n\t"
+                                       << "nonsense"
+                                       << "消息不能为空";
+        QTest::newRow("bad time") << "开会"
+                                  << "25:00"
+                                  << "时间格式不对";
+        QTest::newRow("design time") << "开会"
+                                     << " 00:00:00"
+                                     << "设置成功！";
     }
     void confirm()
     {
@@ -138,12 +139,12 @@ private Q_SLOTS:
 
         QCOMPARE(h.messages.texts(), QStringList{box});
         QCOMPARE(h.window->Text1->toPlainText(), message);
-        const bool accepted = box == QStringLiteral("设置成功！");
+        const bool accepted = box == u"设置成功！"_s;
         // Refused, nothing changes: the state stays "attended" and the time as typed.
-        QCOMPARE(h.window->state(), accepted ? QStringLiteral("a") : QStringLiteral("c"));
-        QCOMPARE(h.window->Text2->text(), accepted ? QStringLiteral("00:00:00") : time);
+        QCOMPARE(h.window->state(), accepted ? u"a"_s : u"c"_s);
+        QCOMPARE(h.window->Text2->text(), accepted ? u"00:00:00"_s : time);
         QCOMPARE(h.window->isVisible(), !accepted);
-        if (box == QStringLiteral("消息不能为空"))
+        if (box == u"消息不能为空"_s)
             QCOMPARE(h.window->focusWidget(), h.window->Text1);
     }
 
@@ -162,11 +163,10 @@ private Q_SLOTS:
         Harness h;
         h.hasCharacter = hasCharacter;
         h.character.refuseAll = characterRefuses;
-        const QString message = QStringLiteral("该开会了");
-        h.confirm(message, QStringLiteral("8:05:00"));
-        h.runClockTo("08:05:00");
-        h.runClockTo("08:05:10");
-        h.runClockTo("08:05:20");
+        const QString message = u"该开会了"_s;
+        h.confirm(message, u"8:05:00"_s);
+        for (const QString& tick : {u"08:05:00"_s, u"08:05:10"_s, u"08:05:20"_s})
+            h.runClockTo(tick);
         // Each announcement first drops what is being spoken, its own last one included.
         QCOMPARE(h.eVoice.calls.size(), 6);
         for (int i = 0; i < 6; i += 2) {
@@ -175,37 +175,20 @@ private Q_SLOTS:
             QCOMPARE(h.eVoice.calls.at(i + 1).flags, int(SpeechEngine::Async));
         }
         const bool speaks = hasCharacter && !characterRefuses;
-        QCOMPARE(h.character.requests.count(QStringLiteral("Speak ") + message), speaks ? 3 : 0);
+        QCOMPARE(h.character.requests.count(u"Speak "_s + message), speaks ? 3 : 0);
 
         // A right click on the character shows the window as it is and ends the repeats.
         h.window->showAndAttend();
         QCOMPARE(h.window->Text1->toPlainText(), message);
-        h.runClockTo("08:05:30");
+        h.runClockTo(u"08:05:30"_s);
         QCOMPARE(h.eVoice.calls.size(), 6);
 
         // Confirmed again, the same time has just passed: it fires tomorrow.
         h.confirm(message, h.window->Text2->text());
-        h.runClockTo("08:04:59");
-        QCOMPARE(h.window->state(), QStringLiteral("a"));
-        h.runClockTo("08:05:00");
-        QCOMPARE(h.window->state(), QStringLiteral("b"));
-    }
-
-    void cancelDiscards()
-    {
-        Harness h;
-        h.confirm(QStringLiteral("开会"), QStringLiteral("08:05:00"));
-        h.runClockTo("08:05:00");
-        h.window->showAndAttend();
-        h.window->Command2->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(h.window.isNull());
-
-        // The owner makes a fresh one, with nothing of the old reminder.
-        h.create();
-        h.window->showAndAttend();
-        QCOMPARE(h.window->Text1->toPlainText(), QStringLiteral(" "));
-        QCOMPARE(h.window->Text2->text(), QStringLiteral(" 00:00:00"));
+        h.runClockTo(u"08:04:59"_s);
+        QCOMPARE(h.window->state(), u"a"_s);
+        h.runClockTo(u"08:05:00"_s);
+        QCOMPARE(h.window->state(), u"b"_s);
     }
 };
 
