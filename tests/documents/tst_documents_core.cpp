@@ -4,12 +4,9 @@
 #include "documents/Locator.h"
 #include "documents/TextLoader.h"
 
-#include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -36,228 +33,154 @@ class TestDocumentsCore : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void fileNames_data();
-    void fileNames();
-    void knobToOffset_data();
-    void knobToOffset();
-    void dragBounds_data();
-    void dragBounds();
-    void load_data();
-    void load();
-    void lastLoadWins_data();
-    void lastLoadWins();
-    void drops_data();
-    void drops();
-    void commandLine();
-};
-
-void TestDocumentsCore::fileNames_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("fileNameOf");
-    QTest::addColumn<QString>("listName"); // what the reading list shows
-    QTest::newRow("no backslash") << u"a.txt"_qs << u"a.txt"_qs << u"a.txt"_qs;
-    QTest::newRow("trailing backslash") << u"C:\\docs\\"_qs << QString() << QString();
-    QTest::newRow("forward slash is part of the name")
-        << u"C:\\d/sub/a.txt"_qs << u"d/sub/a.txt"_qs << u"a.txt"_qs;
-    QTest::newRow("Linux path") << u"/home/u/a b.txt"_qs << u"/home/u/a b.txt"_qs << u"a b.txt"_qs;
-}
-
-void TestDocumentsCore::fileNames()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, fileNameOf);
-    QFETCH(QString, listName);
-    QCOMPARE(FileNameOf(path), fileNameOf);
-    QCOMPARE(readingListName(path), listName);
-}
-
-void TestDocumentsCore::knobToOffset_data()
-{
-    QTest::addColumn<int>("knobLeft");
-    QTest::addColumn<Geometry>("geometry");
-    QTest::addColumn<qint64>("textLength");
-    QTest::addColumn<int>("offset");
-    QTest::newRow("empty text") << 152 << Geometry{152, 193, 10} << qint64(0) << 0;
-    QTest::newRow("100.5 halves down to even") << 296 << kSmallTrack << qint64(128) << 100;
-    QTest::newRow("101.5 halves up to even") << 298 << kSmallTrack << qint64(128) << 102;
-    QTest::newRow("track without width") << 100 << Geometry{100, 0, 10} << qint64(128) << 0;
-    QTest::newRow("huge text does not wrap")
-        << 100000 << kSmallTrack << (qint64(1) << 30) << 2147483647;
-}
-
-void TestDocumentsCore::knobToOffset()
-{
-    QFETCH(int, knobLeft);
-    QFETCH(Geometry, geometry);
-    QFETCH(qint64, textLength);
-    QFETCH(int, offset);
-    QCOMPARE(Locator::offsetForKnob(knobLeft, geometry, textLength), offset);
-}
-
-void TestDocumentsCore::dragBounds_data()
-{
-    QTest::addColumn<int>("pointerX");
-    QTest::addColumn<bool>("moves");
-    QTest::newRow("track's left end") << 100 << false;
-    QTest::newRow("first place inside") << 101 << true;
-    QTest::newRow("last place inside") << 345 << true;
-    QTest::newRow("knob would reach the right end") << 346 << false;
-}
-
-void TestDocumentsCore::dragBounds()
-{
-    QFETCH(int, pointerX);
-    QFETCH(bool, moves);
-    Locator locator;
-    QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt); // not held: nothing moves
-    locator.press();
-    QCOMPARE(locator.dragTo(pointerX, kSmallTrack), moves ? std::optional(pointerX) : std::nullopt);
-    locator.release(296, kSmallTrack, 128);
-    QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt);
-}
-
-void TestDocumentsCore::load_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<TextFileStatus>("status");
-    QTest::addColumn<QString>("text");
-    using S = TextFileStatus;
-    const QString f = u"a.txt"_qs;
-    QTest::newRow("GBK") << f << QByteArray("\xBA\xBA\xD7\xD6") << S::Ok << u"汉字"_qs;
-    QTest::newRow("empty file") << f << QByteArray() << S::Ok << QString();
-    QTest::newRow("exactly the limit") << f << QByteArray(64, 'x') << S::Ok << QString(64, u'x');
-    QTest::newRow("too large") << f << QByteArray(65, 'x') << S::TooLarge << QString();
-    QTest::newRow("folder") << u"folder"_qs << QByteArray() << S::NotAFile << QString();
-    QTest::newRow("vanished") << u"gone.txt"_qs << QByteArray() << S::NotAFile << QString();
-    QTest::newRow("named pipe is refused, not waited on")
-        << u"fifo"_qs << QByteArray() << S::NotAFile << QString();
-    QTest::newRow("unreadable") << u"locked.txt"_qs << QByteArray("x") << S::CannotOpen
-                                << QString();
-}
-
-void TestDocumentsCore::load()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(TextFileStatus, status);
-    QFETCH(QString, text);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(name);
-    if (name == u"folder")
-        QVERIFY(QDir().mkdir(path));
-    else if (name == u"fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (name != u"gone.txt")
-        writeFile(path, bytes);
-    if (name == u"locked.txt") {
-        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-        if (QFile probe(path); probe.open(QIODevice::ReadOnly))
-            QSKIP("permissions do not keep this user out (root)");
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("fileNameOf");
+        QTest::addColumn<QString>("listName"); // what the reading list shows
+        QTest::newRow("no backslash") << u"a.txt"_qs << u"a.txt"_qs << u"a.txt"_qs;
+        QTest::newRow("trailing backslash") << u"C:\\docs\\"_qs << QString() << QString();
+        QTest::newRow("forward slash is part of the name")
+            << u"C:\\d/sub/a.txt"_qs << u"d/sub/a.txt"_qs << u"a.txt"_qs;
+        QTest::newRow("Linux path")
+            << u"/home/u/a b.txt"_qs << u"/home/u/a b.txt"_qs << u"a b.txt"_qs;
     }
 
-    GbkCodePage gbk;
-    QString document = u"before"_qs;
-    bool onRead = false;
-    std::optional<TextFileStatus> ended;
-    TextLoader loader(
-        gbk, [&](const QString& t) { document = t; }, nullptr, 64);
-    connect(&loader, &TextLoader::finished, this,
-            [&](const QString&, TextFileStatus s) { ended = s; });
-    loader.LoadTextFile(path, [&] { onRead = true; });
-    QCOMPARE(document, QString()); // emptied before the read
-    QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
-    QCOMPARE(ended, std::optional(status));
-    QCOMPARE(document, text);
-    QCOMPARE(onRead, status == TextFileStatus::Ok);
-}
+    void fileNames()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, fileNameOf);
+        QFETCH(QString, listName);
+        QCOMPARE(FileNameOf(path), fileNameOf);
+        QCOMPARE(readingListName(path), listName);
+    }
 
-void TestDocumentsCore::lastLoadWins_data()
-{
-    QTest::addColumn<QString>("second"); // a file, a missing file, or text set by hand
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QStringList>("read");
-    QTest::newRow("second file") << u"second.txt"_qs << u"second"_qs
-                                 << QStringList{u"first.txt"_qs, u"second.txt"_qs};
-    QTest::newRow("second missing") << u"gone.txt"_qs << QString() << QStringList{u"first.txt"_qs};
-    QTest::newRow("text dropped meanwhile")
-        << u"<text>"_qs << u"<text>"_qs << QStringList{u"first.txt"_qs};
-}
+    void knobToOffset_data()
+    {
+        QTest::addColumn<int>("knobLeft");
+        QTest::addColumn<Geometry>("geometry");
+        QTest::addColumn<qint64>("textLength");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("empty text") << 152 << Geometry{152, 193, 10} << qint64(0) << 0;
+        QTest::newRow("100.5 halves down to even") << 296 << kSmallTrack << qint64(128) << 100;
+        QTest::newRow("101.5 halves up to even") << 298 << kSmallTrack << qint64(128) << 102;
+        QTest::newRow("track without width") << 100 << Geometry{100, 0, 10} << qint64(128) << 0;
+        QTest::newRow("huge text does not wrap")
+            << 100000 << kSmallTrack << (qint64(1) << 30) << 2147483647;
+    }
 
-void TestDocumentsCore::lastLoadWins()
-{
-    QFETCH(QString, second);
-    QFETCH(QString, document);
-    QFETCH(QStringList, read);
+    void knobToOffset()
+    {
+        QFETCH(int, knobLeft);
+        QFETCH(Geometry, geometry);
+        QFETCH(qint64, textLength);
+        QFETCH(int, offset);
+        QCOMPARE(Locator::offsetForKnob(knobLeft, geometry, textLength), offset);
+    }
 
-    QTemporaryDir dir;
-    // The first file is large, so its read is still going when the second is asked for.
-    writeFile(dir.filePath(u"first.txt"_qs), QByteArray(8 << 20, 'a'));
-    writeFile(dir.filePath(u"second.txt"_qs), "second");
-    GbkCodePage gbk;
-    QString shown;
-    QStringList done;
-    TextLoader loader(gbk, [&](const QString& t) { shown = t; });
-    for (const QString& name : {u"first.txt"_qs, second}) {
-        if (name == u"<text>") {
-            loader.supersede();
-            shown = name;
-        } else {
+    void dragBounds_data()
+    {
+        QTest::addColumn<int>("pointerX");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("track's left end") << 100 << false;
+        QTest::newRow("first place inside") << 101 << true;
+        QTest::newRow("last place inside") << 345 << true;
+        QTest::newRow("knob would reach the right end") << 346 << false;
+    }
+
+    void dragBounds()
+    {
+        QFETCH(int, pointerX);
+        QFETCH(bool, moves);
+        Locator locator;
+        QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt); // not held: nothing moves
+        locator.press();
+        QCOMPARE(locator.dragTo(pointerX, kSmallTrack),
+                 moves ? std::optional(pointerX) : std::nullopt);
+        locator.release(296, kSmallTrack, 128);
+        QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt);
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size"); // of a file of x; -1: a named pipe
+        QTest::addColumn<TextFileStatus>("status");
+        QTest::newRow("exactly the limit") << u"a.txt"_qs << 64 << TextFileStatus::Ok;
+        QTest::newRow("too large") << u"a.txt"_qs << 65 << TextFileStatus::TooLarge;
+        QTest::newRow("named pipe is refused, not waited on")
+            << u"fifo"_qs << -1 << TextFileStatus::NotAFile;
+    }
+
+    void load()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(TextFileStatus, status);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (size < 0)
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            writeFile(path, QByteArray(size, 'x'));
+
+        GbkCodePage gbk;
+        QString document = u"before"_qs;
+        bool onRead = false;
+        std::optional<TextFileStatus> ended;
+        TextLoader loader(
+            gbk, [&](const QString& t) { document = t; }, nullptr, 64);
+        connect(&loader, &TextLoader::finished, this,
+                [&](const QString&, TextFileStatus s) { ended = s; });
+        loader.LoadTextFile(path, [&] { onRead = true; });
+        QCOMPARE(document, QString()); // emptied before the read
+        QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
+        QCOMPARE(ended, std::optional(status));
+        QCOMPARE(document, status == TextFileStatus::Ok ? QString(size, u'x') : QString());
+        QCOMPARE(onRead, status == TextFileStatus::Ok);
+    }
+
+    void lastLoadWins_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QStringList>("read");
+        QTest::newRow("second file")
+            << u"second.txt"_qs << u"second"_qs << QStringList{u"first.txt"_qs, u"second.txt"_qs};
+        QTest::newRow("second missing")
+            << u"gone.txt"_qs << QString() << QStringList{u"first.txt"_qs};
+    }
+
+    void lastLoadWins()
+    {
+        QFETCH(QString, second);
+        QFETCH(QString, document);
+        QFETCH(QStringList, read);
+
+        QTemporaryDir dir;
+        // The first file is large, so its read is still going when the second is asked for.
+        writeFile(dir.filePath(u"first.txt"_qs), QByteArray(8 << 20, 'a'));
+        writeFile(dir.filePath(u"second.txt"_qs), "second");
+        GbkCodePage gbk;
+        QString shown;
+        QStringList done;
+        TextLoader loader(gbk, [&](const QString& t) { shown = t; });
+        for (const QString& name : {u"first.txt"_qs, second})
             loader.LoadTextFile(dir.filePath(name), [&done, name] { done.append(name); });
-        }
+        QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
+        QCOMPARE(shown, document);
+        QCOMPARE(done, read); // earlier loads still finish, in order
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
-    QCOMPARE(shown, document);
-    QCOMPARE(done, read); // earlier loads still finish, in order
-}
 
-void TestDocumentsCore::drops_data()
-{
-    QTest::addColumn<QString>("text"); // null: no text in the drop
-    QTest::addColumn<QList<QUrl>>("urls");
-    QTest::addColumn<bool>("isText");
-    QTest::addColumn<QStringList>("files");
-
-    const QString a = u"/tmp/书 a.txt"_qs;
-    const QString b = u"/tmp/b.txt"_qs;
-    const QUrl aUrl = QUrl::fromLocalFile(a);
-    const QUrl bUrl = QUrl::fromLocalFile(b);
-    const QUrl web(u"https://example.org/a.txt"_qs);
-    QTest::newRow("text") << u"你好"_qs << QList<QUrl>{} << true << QStringList{};
-    QTest::newRow("files with their addresses as text")
-        << (bUrl.toString() + u"\r\n"_qs + aUrl.toString()) << QList<QUrl>{bUrl, aUrl} << false
-        << QStringList{b, a};
-    QTest::newRow("text and files") << u"words"_qs << QList<QUrl>{aUrl} << true << QStringList{a};
-    QTest::newRow("web link is text")
-        << web.toString() << QList<QUrl>{web} << true << QStringList{};
-}
-
-void TestDocumentsCore::drops()
-{
-    QFETCH(QString, text);
-    QFETCH(QList<QUrl>, urls);
-    QFETCH(bool, isText);
-    QFETCH(QStringList, files);
-
-    QMimeData data;
-    if (!text.isNull())
-        data.setText(text);
-    if (!urls.isEmpty())
-        data.setUrls(urls);
-    QCOMPARE(droppedText(data), isText ? std::optional(text) : std::nullopt);
-    QCOMPARE(droppedFiles(data), files);
-}
-
-void TestDocumentsCore::commandLine()
-{
-    const QStringList arguments = {u"书.txt"_qs, u"/srv/b.txt"_qs, u"file:///tmp/a%20b.txt"_qs,
-                                   u"../x/./c.txt"_qs};
-    QCOMPARE(commandLineFiles(arguments, u"/home/u"_qs),
-             (QStringList{u"/home/u/书.txt"_qs, u"/srv/b.txt"_qs, u"/tmp/a b.txt"_qs,
-                          u"/home/x/c.txt"_qs}));
-}
+    void commandLine()
+    {
+        const QStringList arguments = {u"书.txt"_qs, u"/srv/b.txt"_qs, u"file:///tmp/a%20b.txt"_qs,
+                                       u"../x/./c.txt"_qs};
+        QCOMPARE(commandLineFiles(arguments, u"/home/u"_qs),
+                 (QStringList{u"/home/u/书.txt"_qs, u"/srv/b.txt"_qs, u"/tmp/a b.txt"_qs,
+                              u"/home/x/c.txt"_qs}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDocumentsCore)
 #include "tst_documents_core.moc"

@@ -28,7 +28,8 @@ namespace {
 
 const QString kAppDir = u"/opt/lirondo/bin"_qs;
 
-// The main window with fakes for what it talks to, and a folder of files to open.
+// The main window with fakes for what it talks to, and a folder of GBK files to open;
+// two of them share a name.
 struct Harness
 {
     Harness()
@@ -68,18 +69,6 @@ struct Harness
             s += form.Label2[i]->isEnabled() ? u'1' : u'0';
         return s;
     }
-    qsizetype startReading() // the engine calls made so far
-    {
-        form.setDocumentText(u"今天天气很好。"_qs);
-        reading().Label2_Click(ReadingController::Read);
-        return engine.calls.size();
-    }
-
-    QColor knobColour() const
-    {
-        const QImage image = form.Cmdlength->grab().toImage();
-        return image.pixelColor(image.width() / 2, image.height() / 2);
-    }
 
     QTemporaryDir dir;
     GbkCodePage gbk;
@@ -93,16 +82,19 @@ struct Harness
 
 #define SETTLE(h) QTRY_VERIFY_WITH_TIMEOUT(!(h).form.documentLoadPending(), 10000)
 
-// A drop as the window system delivers it: enter, then drop.
+// A drop as the window system delivers it: enter, then drop. Without a text of their own,
+// the files' addresses come as the text, as file managers send them.
 bool drop(QWidget* target, const QString& text, const QStringList& paths)
 {
     QMimeData data;
-    if (!text.isNull())
-        data.setText(text);
     QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls.append(QUrl::fromLocalFile(path));
+    QStringList addresses;
+    for (const QString& path : paths) {
+        urls.append(path.contains(u"://"_qs) ? QUrl(path) : QUrl::fromLocalFile(path));
+        addresses.append(urls.last().toString());
+    }
     data.setUrls(urls);
+    data.setText(text.isNull() ? addresses.join(u"\r\n"_qs) : text);
     QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     QDropEvent dropEvent({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -126,284 +118,201 @@ class TestForm1Documents : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void openCommand_data();
-    void openCommand();
-    void openDialogRequest();
-    void loadDuringReading_data();
-    void loadDuringReading();
-    void dropOntoTheBox_data();
-    void dropOntoTheBox();
-    void entriesLoadTheirOwnFiles();
-    void clickOnAMissingFileDoesNothing_data();
-    void clickOnAMissingFileDoesNothing();
-    void rightClickRemoval_data();
-    void rightClickRemoval();
-    void knobRelease_data();
-    void knobRelease();
-    void pressStops_data();
-    void pressStops();
-    void hoverColours();
-};
-
-void TestForm1Documents::openCommand_data()
-{
-    QTest::addColumn<QString>("answer");   // null: Cancel
-    QTest::addColumn<QString>("document"); // null: the usage note stays
-    QTest::addColumn<QStringList>("entries");
-    QTest::newRow("Cancel") << QString() << QString() << QStringList{};
-    QTest::newRow("no such file") << u"nothing.txt"_qs << QString() << QStringList{};
-    QTest::newRow("a folder") << u"folder"_qs << QString() << QStringList{};
-    QTest::newRow("GBK file") << u"二/a.txt"_qs << u"二号"_qs << QStringList{u"a.txt|二/a.txt"_qs};
-}
-
-void TestForm1Documents::openCommand()
-{
-    QFETCH(QString, answer);
-    QFETCH(QString, document);
-    QFETCH(QStringList, entries);
-    Harness h;
-    const QString note = h.document();
-    if (!answer.isNull())
-        h.dialog.answers.append(h.path(answer));
-    h.form.Label5_Click();
-    SETTLE(h);
-    QCOMPARE(h.document(), document.isNull() ? note : document);
-    QCOMPARE(h.entries(), entries);
-    QVERIFY(h.messages.shown.isEmpty());
-}
-
-void TestForm1Documents::openDialogRequest()
-{
-    Harness h;
-    h.dialog.answers = {h.path(u"a.txt"_qs), std::nullopt};
-    h.form.Label5_Click();
-    SETTLE(h);
-    h.form.Label5_Click();
-    QCOMPARE(h.dialog.requests.size(), 2);
-    for (const FileDialogPort::OpenRequest& request : h.dialog.requests) {
-        QCOMPARE(request.title, u"请选择你要打开的文件"_qs);
-        QCOMPARE(request.filter, u"文本文件(*.txt)|*.txt|所有类型(*.*)|*.*"_qs);
-        QCOMPARE(request.filterIndex, 1);
-        QCOMPARE(request.initDir, kAppDir);
+    void openAndClick_data()
+    {
+        QTest::addColumn<QStringList>("chosen"); // then one more open, cancelled
+        QTest::addColumn<int>("click");          // the entry clicked afterwards, or -1
+        QTest::addColumn<QString>("document");   // null: the text being read stays
+        QTest::addColumn<QStringList>("entries");
+        const QStringList three{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
+        const QStringList listed{u"a.txt|a.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs};
+        QTest::newRow("Cancel") << QStringList{} << -1 << QString() << QStringList{};
+        QTest::newRow("one file twice, then its namesake") << three << -1 << u"二号"_qs << listed;
+        QTest::newRow("then a click on the first") << three << 0 << u"甲"_qs << listed;
     }
-    QCOMPARE(h.dialog.requests[1].fileName, h.path(u"a.txt"_qs)); // the file chosen last
-}
 
-void TestForm1Documents::loadDuringReading_data()
-{
-    QTest::addColumn<bool>("fromList"); // a list click silences the voice first
-    QTest::newRow("load") << false;
-    QTest::newRow("list click") << true;
-}
-
-void TestForm1Documents::loadDuringReading()
-{
-    QFETCH(bool, fromList);
-    Harness h;
-    h.form.AddToReadingList(h.path(u"a.txt"_qs));
-    const qsizetype calls = h.startReading();
-    h.reading().setTextlength(3);
-    h.form.Cmdlength->move(170, h.form.Cmdlength->y());
-    if (fromList)
-        QTest::mouseClick(h.list().viewport(), Qt::LeftButton, {},
-                          h.list().visualItemRect(h.entry(0)).center());
-    else
-        h.form.LoadTextFile(h.path(u"a.txt"_qs));
-    SETTLE(h);
-    QCOMPARE(h.document(), u"甲"_qs);
-    QCOMPARE(h.engine.calls.size(), calls + (fromList ? 1 : 0));
-    if (fromList) {
-        QCOMPARE(h.engine.calls.last().text, QString());
-        QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
-    }
-    QCOMPARE(h.reading().textlength(), 3);
-    QCOMPARE(h.reading().stopped(), 0);
-    QCOMPARE(h.commandRow(), u"011"_qs);
-    QCOMPARE(h.form.Cmdlength->x(), 170);
-}
-
-void TestForm1Documents::dropOntoTheBox_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QStringList>("entries");
-    QTest::newRow("three files") << QString()
-                                 << QStringList{u"b.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs}
-                                 << u"乙"_qs
-                                 << QStringList{u"b.txt|b.txt"_qs, u"a.txt|a.txt"_qs,
-                                                u"a.txt|二/a.txt"_qs};
-    QTest::newRow("text and files is text")
-        << u"拖进来的文字"_qs << QStringList{u"a.txt"_qs} << u"拖进来的文字"_qs << QStringList{};
-}
-
-void TestForm1Documents::dropOntoTheBox()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, files);
-    QFETCH(QString, document);
-    QFETCH(QStringList, entries);
-    Harness h;
-    h.form.LoadTextFile(h.path(u"b.txt"_qs)); // still under way: a text drop outlasts it
-    QStringList paths;
-    for (const QString& name : files)
-        paths.append(h.path(name));
-    QVERIFY(drop(h.form.Texten->viewport(), text, paths));
-    SETTLE(h);
-    QCOMPARE(h.document(), document);
-    QCOMPARE(h.entries(), entries);
-}
-
-void TestForm1Documents::entriesLoadTheirOwnFiles()
-{
-    Harness h;
-    h.dialog.answers = {h.path(u"a.txt"_qs), h.path(u"a.txt"_qs), h.path(u"二/a.txt"_qs)};
-    for (int i = 0; i < 3; ++i) {
+    // Opening and clicking happen while the voice reads; neither moves the reading place.
+    void openAndClick()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(int, click);
+        QFETCH(QString, document);
+        QFETCH(QStringList, entries);
+        Harness h;
+        h.form.setDocumentText(u"今天天气很好。"_qs);
+        h.reading().Label2_Click(ReadingController::Read);
+        const qsizetype calls = h.engine.calls.size();
+        h.reading().setTextlength(3);
+        h.form.Cmdlength->move(170, h.form.Cmdlength->y());
+        for (const QString& name : chosen) {
+            h.dialog.answers.append(h.path(name));
+            h.form.Label5_Click();
+            SETTLE(h);
+        }
         h.form.Label5_Click();
+        if (click >= 0)
+            QTest::mouseClick(h.list().viewport(), Qt::LeftButton, {},
+                              h.list().visualItemRect(h.entry(click)).center());
         SETTLE(h);
+        QCOMPARE(h.document(), document.isNull() ? u"今天天气很好。"_qs : document);
+        QCOMPARE(h.entries(), entries);
+        QVERIFY(h.messages.shown.isEmpty());
+        QCOMPARE(h.dialog.requests.size(), chosen.size() + 1);
+        for (const FileDialogPort::OpenRequest& request : h.dialog.requests) {
+            QCOMPARE(request.title, u"请选择你要打开的文件"_qs);
+            QCOMPARE(request.filter, u"文本文件(*.txt)|*.txt|所有类型(*.*)|*.*"_qs);
+            QCOMPARE(request.filterIndex, 1);
+            QCOMPARE(request.initDir, kAppDir);
+        }
+        // The dialog offers the file chosen last.
+        QCOMPARE(h.dialog.requests.last().fileName,
+                 chosen.isEmpty() ? QString() : h.path(chosen.last()));
+        // A list click silences the voice first; opening leaves it alone.
+        QCOMPARE(h.engine.calls.size(), calls + (click >= 0 ? 1 : 0));
+        if (click >= 0) {
+            QCOMPARE(h.engine.calls.last().text, QString());
+            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+        }
+        QCOMPARE(h.reading().textlength(), 3);
+        QCOMPARE(h.reading().stopped(), 0);
+        QCOMPARE(h.commandRow(), u"011"_qs);
+        QCOMPARE(h.form.Cmdlength->x(), 170);
     }
-    QCOMPARE(h.entries(),
-             (QStringList{u"a.txt|a.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs}));
-    for (const auto& [index, text] : {std::pair{2, u"二号"_qs}, {0, u"甲"_qs}}) {
-        h.form.ListView1_ItemClick(h.entry(index));
+
+    void drops_data()
+    {
+        QTest::addColumn<bool>("onList"); // else onto the text box
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("box: three files")
+            << false << QString() << QStringList{u"b.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs} << true
+            << u"乙"_qs << QStringList{u"b.txt|b.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs};
+        QTest::newRow("box: a web link is text")
+            << false << QString() << QStringList{u"https://example.org/a.txt"_qs} << true
+            << u"https://example.org/a.txt"_qs << QStringList{};
+        QTest::newRow("box: text and files is text")
+            << false << u"拖进来的文字"_qs << QStringList{u"a.txt"_qs} << true << u"拖进来的文字"_qs
+            << QStringList{};
+        // The list takes paths as they are, without opening or testing them.
+        QTest::newRow("list: files beside text")
+            << true << u"words"_qs << QStringList{u"folder"_qs, u"a.txt"_qs} << true << u"乙"_qs
+            << QStringList{u"folder|folder"_qs, u"a.txt|a.txt"_qs};
+        QTest::newRow("list: text alone is refused")
+            << true << u"words"_qs << QStringList{} << false << u"乙"_qs << QStringList{};
+    }
+
+    void drops()
+    {
+        QFETCH(bool, onList);
+        QFETCH(QString, text);
+        QFETCH(QStringList, files);
+        QFETCH(bool, accepted);
+        QFETCH(QString, document);
+        QFETCH(QStringList, entries);
+        Harness h;
+        h.form.LoadTextFile(h.path(u"b.txt"_qs)); // still under way: a text drop outlasts it
+        QStringList paths;
+        for (const QString& name : files)
+            paths.append(name.contains(u':') ? name : h.path(name));
+        QCOMPARE(drop(onList ? h.list().viewport() : h.form.Texten->viewport(), text, paths),
+                 accepted);
         SETTLE(h);
-        QCOMPARE(h.document(), text);
+        QCOMPARE(h.document(), document);
+        QCOMPARE(h.entries(), entries);
     }
-}
 
-void TestForm1Documents::clickOnAMissingFileDoesNothing_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("deleted since listed") << u"a.txt"_qs;
-    QTest::newRow("folder dropped onto the list") << u"folder"_qs;
-}
-
-void TestForm1Documents::clickOnAMissingFileDoesNothing()
-{
-    QFETCH(QString, name);
-    Harness h;
-    // Drops onto the list enter paths without opening or testing them.
-    QVERIFY(drop(h.list().viewport(), u"beside the files"_qs, {h.path(name)}));
-    QVERIFY(!drop(h.list().viewport(), u"text alone"_qs, {}));
-    QCOMPARE(h.entries(), QStringList{name + u'|' + name});
-    QFile::remove(h.path(u"a.txt"_qs));
-    const qsizetype calls = h.startReading();
-    h.form.ListView1_ItemClick(h.entry(0));
-    QVERIFY(!h.form.documentLoadPending());
-    QCOMPARE(h.document(), u"今天天气很好。"_qs);
-    QCOMPARE(h.list().topLevelItemCount(), 1);
-    QCOMPARE(h.engine.calls.size(), calls);
-}
-
-void TestForm1Documents::rightClickRemoval_data()
-{
-    QTest::addColumn<bool>("onEntry");
-    QTest::addColumn<Answers>("answers");
-    QTest::addColumn<QStringList>("left");
-    using A = MessageBoxPort::Answer;
-    const QStringList both{u"a.txt|a.txt"_qs, u"b.txt|b.txt"_qs};
-    QTest::newRow("Yes") << true << Answers{A::Yes} << QStringList{u"a.txt|a.txt"_qs};
-    QTest::newRow("No") << true << Answers{A::No} << both;
-    QTest::newRow("no entry there") << false << Answers{A::Yes} << both;
-}
-
-void TestForm1Documents::rightClickRemoval()
-{
-    QFETCH(bool, onEntry);
-    QFETCH(Answers, answers);
-    QFETCH(QStringList, left);
-    Harness h;
-    h.form.AddToReadingList(h.path(u"a.txt"_qs));
-    h.form.AddToReadingList(h.path(u"b.txt"_qs));
-    h.messages.answers = answers;
-    const QPoint at = onEntry ? h.list().visualItemRect(h.entry(1)).center() : QPoint(20, 180);
-    mouse(h.list().viewport(), QEvent::MouseButtonPress, at, Qt::RightButton);
-    QCOMPARE(h.entries(), left);
-    QCOMPARE(h.messages.shown.size(), onEntry ? 1 : 0);
-    if (onEntry) {
-        QCOMPARE(h.messages.shown.first().text, u"把b.txt项从列表中删除吗"_qs);
-        QCOMPARE(h.messages.shown.first().defaultButton, MessageBoxPort::Answer::No);
+    void rightClickRemoval_data()
+    {
+        QTest::addColumn<bool>("onEntry");
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<QStringList>("left");
+        using A = MessageBoxPort::Answer;
+        const QStringList both{u"a.txt|a.txt"_qs, u"b.txt|b.txt"_qs};
+        QTest::newRow("Yes") << true << Answers{A::Yes} << QStringList{u"a.txt|a.txt"_qs};
+        QTest::newRow("No") << true << Answers{A::No} << both;
+        QTest::newRow("no entry there") << false << Answers{A::Yes} << both;
     }
-}
 
-void TestForm1Documents::knobRelease_data()
-{
-    QTest::addColumn<int>("knobLeft"); // -1: the design place
-    QTest::addColumn<int>("dragTo");   // -1: no move
-    QTest::addColumn<int>("textLength");
-    QTest::addColumn<int>("textlength");
-    QTest::addColumn<int>("caret");
-    QTest::newRow("design place, 1000 characters") << -1 << -1 << 1000 << 26 << 26;
-    QTest::newRow("beyond the end: caret at the end") << 354 << -1 << 128 << 130 << 128;
-    QTest::newRow("dragged, 52.5 to even") << 100 << 200 << 128 << 52 << 52;
-    QTest::newRow("dragged off the track's end") << 100 << 346 << 128 << 2 << 2;
-}
-
-void TestForm1Documents::knobRelease()
-{
-    QFETCH(int, knobLeft);
-    QFETCH(int, dragTo);
-    QFETCH(int, textLength);
-    QFETCH(int, textlength);
-    QFETCH(int, caret);
-    Harness h;
-    if (knobLeft >= 0) {
-        h.form.Labtxtlength->setGeometry(100, 8, 256, 4);
-        h.form.Cmdlength->setGeometry(knobLeft, 0, 10, 21);
+    void rightClickRemoval()
+    {
+        QFETCH(bool, onEntry);
+        QFETCH(Answers, answers);
+        QFETCH(QStringList, left);
+        Harness h;
+        h.form.AddToReadingList(h.path(u"a.txt"_qs));
+        h.form.AddToReadingList(h.path(u"b.txt"_qs));
+        h.messages.answers = answers;
+        const QPoint at = onEntry ? h.list().visualItemRect(h.entry(1)).center() : QPoint(20, 180);
+        mouse(h.list().viewport(), QEvent::MouseButtonPress, at, Qt::RightButton);
+        QCOMPARE(h.entries(), left);
+        QCOMPARE(h.messages.shown.size(), onEntry ? 1 : 0);
+        if (onEntry) {
+            QCOMPARE(h.messages.shown.first().text, u"把b.txt项从列表中删除吗"_qs);
+            QCOMPARE(h.messages.shown.first().defaultButton, MessageBoxPort::Answer::No);
+        }
     }
-    h.form.setDocumentText(QString(textLength, u'字'));
-    QWidget* knob = h.form.Cmdlength;
-    const int left = knob->x();
-    // Any button presses the knob.
-    mouse(knob, QEvent::MouseButtonPress, {2, 2}, Qt::RightButton);
-    if (dragTo >= 0) // the knob's left edge goes under the pointer
-        mouse(knob, QEvent::MouseMove, {dragTo - left, 5}, Qt::RightButton);
-    mouse(knob, QEvent::MouseButtonRelease, {2, 2}, Qt::RightButton);
-    QCOMPARE(knob->x(), dragTo == 200 ? 200 : left);
-    QCOMPARE(h.reading().textlength(), textlength);
-    QCOMPARE(h.form.Texten->textCursor().position(), caret);
-    QVERIFY(!h.form.Texten->textCursor().hasSelection());
-    QCOMPARE(knob->toolTip(), QString::number(textlength));
-}
 
-void TestForm1Documents::pressStops_data()
-{
-    QTest::addColumn<bool>("paused");
-    QTest::newRow("reading") << false;
-    QTest::newRow("paused") << true;
-}
+    void knobRelease_data()
+    {
+        QTest::addColumn<int>("knobLeft"); // -1: the design place
+        QTest::addColumn<int>("dragTo");   // -1: no move
+        QTest::addColumn<int>("textLength");
+        QTest::addColumn<QString>("voice"); // "", "reading" or "paused" when pressed
+        QTest::addColumn<int>("textlength");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("design place, 1000 characters") << -1 << -1 << 1000 << "" << 26 << 26;
+        QTest::newRow("beyond the end: caret at the end") << 354 << -1 << 128 << "" << 130 << 128;
+        QTest::newRow("reading, dragged, 52.5 to even")
+            << 100 << 200 << 128 << "reading" << 52 << 52;
+        QTest::newRow("paused, dragged off the track's end")
+            << 100 << 346 << 128 << "paused" << 2 << 2;
+    }
 
-void TestForm1Documents::pressStops()
-{
-    QFETCH(bool, paused);
-    Harness h;
-    h.startReading();
-    if (paused)
-        h.reading().Label2_Click(ReadingController::PauseResume);
-    const QString caption = h.form.Label2[3]->text();
-    const qsizetype calls = h.engine.calls.size();
-    mouse(h.form.Cmdlength, QEvent::MouseButtonPress, {2, 2}, Qt::LeftButton);
-    QCOMPARE(h.reading().stopped(), -1);
-    QCOMPARE(h.engine.calls.size(), calls + 1);
-    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
-    QCOMPARE(h.commandRow(), u"100"_qs);
-    QCOMPARE(h.reading().paused(), paused ? 1 : 0);
-    QCOMPARE(h.form.Label2[3]->text(), caption);
-    QCOMPARE(h.engine.resumeCalls(), 0);
-}
-
-void TestForm1Documents::hoverColours()
-{
-    Harness h;
-    const int left = h.form.Cmdlength->x();
-    QCOMPARE(h.knobColour(), QColor(0, 255, 0));
-    mouse(h.form.Cmdlength, QEvent::MouseMove, {3, 3}, Qt::NoButton);
-    QCOMPARE(h.knobColour(), QColor(255, 255, 0));
-    QCOMPARE(h.form.Cmdlength->x(), left); // not pressed: the knob stays
-    mouse(h.form.Picture2, QEvent::MouseMove, {1, 1}, Qt::NoButton);
-    QCOMPARE(h.knobColour(), QColor(0, 255, 0));
-    QVERIFY(h.engine.calls.isEmpty());
-}
+    void knobRelease()
+    {
+        QFETCH(int, knobLeft);
+        QFETCH(int, dragTo);
+        QFETCH(int, textLength);
+        QFETCH(QString, voice);
+        QFETCH(int, textlength);
+        QFETCH(int, caret);
+        Harness h;
+        if (knobLeft >= 0) {
+            h.form.Labtxtlength->setGeometry(100, 8, 256, 4);
+            h.form.Cmdlength->setGeometry(knobLeft, 0, 10, 21);
+        }
+        h.form.setDocumentText(QString(textLength, u'字'));
+        if (!voice.isEmpty())
+            h.reading().Label2_Click(ReadingController::Read);
+        if (voice == u"paused")
+            h.reading().Label2_Click(ReadingController::PauseResume);
+        const QString pauseCaption = h.form.Label2[3]->text();
+        const qsizetype calls = h.engine.calls.size();
+        QWidget* knob = h.form.Cmdlength;
+        const int left = knob->x();
+        // Any button presses the knob, and a press stops the voice.
+        mouse(knob, QEvent::MouseButtonPress, {2, 2}, Qt::RightButton);
+        if (!voice.isEmpty()) {
+            QCOMPARE(h.reading().stopped(), -1);
+            QCOMPARE(h.engine.calls.size(), calls + 1);
+            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.commandRow(), u"100"_qs);
+            QCOMPARE(h.form.Label2[3]->text(), pauseCaption);
+            QCOMPARE(h.engine.resumeCalls(), 0);
+        }
+        if (dragTo >= 0) // the knob's left edge goes under the pointer
+            mouse(knob, QEvent::MouseMove, {dragTo - left, 5}, Qt::RightButton);
+        mouse(knob, QEvent::MouseButtonRelease, {2, 2}, Qt::RightButton);
+        QCOMPARE(knob->x(), dragTo == 200 ? 200 : left);
+        QCOMPARE(h.reading().textlength(), textlength);
+        QCOMPARE(h.form.Texten->textCursor().position(), caret);
+        QVERIFY(!h.form.Texten->textCursor().hasSelection());
+        QCOMPARE(knob->toolTip(), QString::number(textlength));
+    }
+};
 
 QTEST_MAIN(TestForm1Documents)
 #include "tst_form1_documents.moc"
