@@ -4,18 +4,11 @@
 // the text box, the messages shown, and that the window still answers a command.
 
 #include "assistant/CharacterService.h"
-#include "common/Gbk.h"
-#include "fakes/FakeAgent.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeSpeechEngine.h"
-#include "fakes/FakeUrlOpener.h"
+#include "fakes/Form1Fakes.h"
 #include "mail/ScriptedSmtpServer.h"
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
-#include "shell/Form1.h"
 #include "shell/TextenEdit.h"
 
 #include <QDir>
@@ -242,19 +235,13 @@ void TestBadInput::badInput()
     mail.replyTimeoutMs = 500;
     // The main window with fakes, except the character service when the row wants the real
     // one.
-    FakeAgentService fakeAgent;
+    Form1Fakes f;
     CharacterService realAgent;
     AgentService& agent =
-        source == Source::Character ? static_cast<AgentService&>(realAgent) : fakeAgent;
-    GbkCodePage gbk;
-    FakeSpeechEngine engine{
-        voicesNamed({u"Microsoft Simplified Chinese"_qs, u"Microsoft Mike"_qs})};
-    FakeMessageBox box;
-    FakeFileDialog dialog;
-    FakeClock clock;
-    FakeUrlOpener browser;
-    Form1 window(Form1Services{engine, box, dialog, agent, clock, gbk, bin},
-                 Form1Desktop{nullptr, &browser, mail});
+        source == Source::Character ? static_cast<AgentService&>(realAgent) : f.agent;
+    FakeMessageBox& box = f.messages;
+    Form1 window(Form1Services{f.engine, box, f.dialog, agent, f.clock, f.gbk, bin},
+                 Form1Desktop{nullptr, &f.browser, mail});
     window.setDocumentText(kBefore);
 
     if (source == Source::Character) {
@@ -262,7 +249,7 @@ void TestBadInput::badInput()
         QVERIFY(writeFile(path, bytes));
         box.answers = {MessageBoxPort::Answer::Ok, MessageBoxPort::Answer::Yes};
         window.reading().Label2_Click(ReadingController::ShowCharacter);
-        QCOMPARE(dialog.requests.size(), 1); // the search, cancelled
+        QCOMPARE(f.dialog.requests.size(), 1); // the search, cancelled
         QCOMPARE(window.reading().agentshow(), 0);
         QVERIFY(window.reading().Genie() == nullptr);
         QCOMPARE(window.Label2[ReadingController::ShowCharacter]->text(), u"显示精灵"_qs);
@@ -294,7 +281,7 @@ void TestBadInput::badInput()
         else if (how == "drop")
             window.Texten_FilesDropped({path});
         else {
-            dialog.answers = {path};
+            f.dialog.answers = {path};
             window.Label5_Click();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!window.documentLoadPending(), 10000);
@@ -306,7 +293,7 @@ void TestBadInput::badInput()
     // The window still takes commands: a text dropped on the box is read aloud.
     window.Texten_TextDropped(u"still here"_qs);
     window.reading().Label2_Click(ReadingController::Read);
-    QCOMPARE(engine.spoken().value(engine.spoken().size() - 1).text, u"still here"_qs);
+    QCOMPARE(f.engine.spoken().value(f.engine.spoken().size() - 1).text, u"still here"_qs);
 }
 
 QTEST_MAIN(TestBadInput)

@@ -2,16 +2,10 @@
 // tick, the reminder's one-second clock once the reminder exists, and nothing else. The
 // espeak engine sitting idle, before and after it spoke, wakes nothing.
 
-#include "common/Gbk.h"
-#include "fakes/FakeAgent.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeSpeechEngine.h"
+#include "fakes/Form1Fakes.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "reminder/jihua.h"
-#include "shell/Form1.h"
 
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -81,14 +75,8 @@ private Q_SLOTS:
 
     void idleWindow()
     {
-        GbkCodePage gbk;
-        FakeSpeechEngine engine{
-            voicesNamed({u"Microsoft Simplified Chinese"_s, u"Microsoft Mike"_s})};
-        FakeMessageBox messages;
-        FakeFileDialog dialog;
-        FakeAgentService agent;
-        FakeClock clock;
-        Form1 form(Form1Services{engine, messages, dialog, agent, clock, gbk, u"/nowhere"_s});
+        Form1Fakes fakes;
+        Form1 form(fakes.services(u"/nowhere"_s));
         form.Timer1->setObjectName(u"Timer1"_s);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

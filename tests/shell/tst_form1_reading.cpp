@@ -1,11 +1,6 @@
 #include "assistant/CharacterLoader.h"
 #include "common/CommonDialog.h"
-#include "common/Gbk.h"
-#include "fakes/FakeAgent.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeSpeechEngine.h"
+#include "fakes/Form1Fakes.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
@@ -44,12 +39,9 @@ QList<VoiceInfo> espeakLikeVoices()
               {QStringLiteral("en-us"), QStringLiteral("en")})};
 }
 
-// The main window with fakes for everything it talks to.
-struct Harness
+struct Harness : Form1Fakes
 {
-    explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices())
-        : engine(std::move(voices)), form(Form1Services{engine, messages, dialog, agent, clock, gbk,
-                                                        QStringLiteral("/opt/lirondo/bin")})
+    explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices()) : Form1Fakes(std::move(voices))
     {}
 
     ReadingController& reading() { return form.reading(); }
@@ -69,13 +61,7 @@ struct Harness
         return s;
     }
 
-    GbkCodePage gbk;
-    FakeSpeechEngine engine;
-    FakeMessageBox messages;
-    FakeFileDialog dialog;
-    FakeAgentService agent;
-    FakeClock clock;
-    Form1 form;
+    Form1 form{services()};
 };
 
 } // namespace
@@ -87,12 +73,10 @@ class TestForm1Reading : public QObject
 private Q_SLOTS:
     void voiceChoice_data();
     void voiceChoice();
-    void emptyDescriptionIsListedUnderItsId();
     void readCommands_data();
     void readCommands();
     void commandStates();
     void pauseAfterTheEndDoesNotResumeOnRead();
-    void readWhileReadingStartsAgain();
     void mixedRunsSpeakInTurn();
     void mixedLoopAndStop();
     void plainLoopRereadsFromTheStart();
@@ -147,6 +131,9 @@ void TestForm1Reading::voiceChoice_data()
                             voice(QStringLiteral("English"),
                                   {QStringLiteral("en-GB"), QStringLiteral("en")})}
         << -1 << 1 << QStringList{kNoChinese} << 1 << QString() << false;
+    QTest::newRow("empty description: listed under its id")
+        << QList<VoiceInfo>{voice(QString()), voice(mike)} << -1 << 1 << QStringList{kNoChinese}
+        << 1 << QString() << false;
     QTest::newRow("tags: zh-CN") << QList<VoiceInfo>{voice(QStringLiteral("Putonghua"),
                                                            {QStringLiteral("zh-CN")})}
                                  << 0 << -1 << QStringList{kNoEnglish} << 0
@@ -181,19 +168,12 @@ void TestForm1Reading::voiceChoice()
     QCOMPARE(h.engine.currentVoice(), currentVoice);
     QCOMPARE(h.form.Combo1->currentText(), comboText);
     QCOMPARE(h.form.Combo1->count(), voices.size());
+    for (int i = 0; i < voices.size(); ++i) {
+        const VoiceInfo& v = voices.at(i);
+        QCOMPARE(h.form.Combo1->itemText(i), v.description.isEmpty() ? v.id : v.description);
+    }
     QCOMPARE(h.form.Check2->isEnabled(), mixedEnabled);
     QCOMPARE(h.engine.rate(), -1);
-}
-
-void TestForm1Reading::emptyDescriptionIsListedUnderItsId()
-{
-    Harness h({voice(QString()), voice(QStringLiteral("Microsoft Mike"))});
-    QCOMPARE(h.form.Combo1->count(), 2);
-    QCOMPARE(h.form.Combo1->itemText(0), QStringLiteral("id-"));
-    QCOMPARE(h.reading().voiceTable().english, 1);
-    h.reading().Combo1_Click(1);
-    QCOMPARE(h.engine.currentVoice(), 1);
-    QVERIFY(!h.messages.texts().contains(QStringLiteral("发生错误，可能你还未安装语音引擎")));
 }
 
 void TestForm1Reading::readCommands_data()
@@ -281,20 +261,6 @@ void TestForm1Reading::pauseAfterTheEndDoesNotResumeOnRead()
     QCOMPARE(h.engine.resumeCalls(), 0);
     QCOMPARE(h.reading().paused(), 1);
     QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("继续"));
-}
-
-void TestForm1Reading::readWhileReadingStartsAgain()
-{
-    Harness h;
-    h.form.setDocumentText(QStringLiteral("one two three"));
-    h.click(ReadingController::Read);
-    h.engine.raiseEndStream();
-    h.reading().setTextlength(4);
-    h.click(ReadingController::Read);
-    const auto calls = h.engine.calls;
-    QCOMPARE(calls.size(), 4);
-    QCOMPARE(calls.at(2).flags, int(SpeechEngine::PurgeBeforeSpeak));
-    QCOMPARE(calls.at(3).text, QStringLiteral("two three"));
 }
 
 void TestForm1Reading::mixedRunsSpeakInTurn()

@@ -1,11 +1,4 @@
-#include "common/Gbk.h"
-#include "fakes/FakeAgent.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeSpeechEngine.h"
-#include "fakes/FakeTrayIcon.h"
-#include "fakes/FakeUrlOpener.h"
+#include "fakes/Form1Fakes.h"
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "reminder/jihua.h"
@@ -23,14 +16,9 @@ using Activation = TrayIconPort::Activation;
 namespace {
 
 // The main window with the tray, the character service and the browser faked.
-struct Harness
+struct Harness : Form1Fakes
 {
     Harness()
-        : engine(voicesNamed(
-              {QStringLiteral("Microsoft Simplified Chinese"), QStringLiteral("Microsoft Mary")})),
-          form(Form1Services{engine, messages, dialog, agent, clock, gbk,
-                             QStringLiteral("/opt/bin")},
-               Form1Desktop{&tray, &browser, {}})
     {
         form.onProgramEnd = [this] { ++programEnds; };
     }
@@ -42,16 +30,8 @@ struct Harness
         return agent.character(QStringLiteral("merlin"));
     }
 
-    GbkCodePage gbk;
-    FakeSpeechEngine engine;
-    FakeMessageBox messages;
-    FakeFileDialog dialog;
-    FakeAgentService agent;
-    FakeClock clock;
-    FakeTrayIcon tray;
-    FakeUrlOpener browser;
     int programEnds = 0;
-    Form1 form;
+    Form1 form{services(), desktop()};
 };
 
 void tick(Form1& form)
@@ -215,6 +195,9 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     QPointer<jihua> reminder = h.form.jihuaForm();
     h.form.reading().Label2_Click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
+    int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
+    connect(about, &QObject::destroyed, this,
+            [&] { callsWhenTheFormWent = int(h.engine.calls.size()); });
 
     h.form.Imclose_Click();
     QCOMPARE(h.engine.calls.size(), callsBefore + 1);
@@ -224,6 +207,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     QTRY_VERIFY(!about);
     QTRY_VERIFY(!reminder);
     QTRY_COMPARE(h.programEnds, 1);
+    QCOMPARE(callsWhenTheFormWent, callsBefore + 1);
 }
 
 QTEST_MAIN(TestForm1Windows)
