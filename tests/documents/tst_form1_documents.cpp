@@ -1,12 +1,6 @@
-#include "common/Gbk.h"
-#include "fakes/FakeAgent.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeSpeechEngine.h"
+#include "fakes/Form1Fakes.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
-#include "shell/Form1.h"
 #include "shell/TextenEdit.h"
 
 #include <QDir>
@@ -30,11 +24,9 @@ const QString kAppDir = u"/opt/lirondo/bin"_qs;
 
 // The main window with fakes for what it talks to, and a folder of GBK files to open;
 // two of them share a name.
-struct Harness
+struct Harness : Form1Fakes
 {
-    Harness()
-        : engine({{u"cmn"_qs, u"Chinese (Mandarin)"_qs, {u"cmn"_qs}}}),
-          form(Form1Services{engine, messages, dialog, agent, clock, gbk, kAppDir})
+    Harness() : Form1Fakes({{u"cmn"_qs, u"Chinese (Mandarin)"_qs, {u"cmn"_qs}}})
     {
         QDir(dir.path()).mkpath(u"folder"_qs);
         QDir(dir.path()).mkpath(u"二"_qs);
@@ -71,13 +63,7 @@ struct Harness
     }
 
     QTemporaryDir dir;
-    GbkCodePage gbk;
-    FakeSpeechEngine engine;
-    FakeMessageBox messages;
-    FakeFileDialog dialog;
-    FakeAgentService agent;
-    FakeClock clock;
-    Form1 form;
+    Form1 form{services(kAppDir)};
 };
 
 #define SETTLE(h) QTRY_VERIFY_WITH_TIMEOUT(!(h).form.documentLoadPending(), 10000)
