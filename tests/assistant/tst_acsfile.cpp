@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <QtEndian>
 
 using namespace lirondo;
 using namespace lirondo::acs;
@@ -61,10 +62,7 @@ QByteArray pattern(int size, quint32 seed)
 
 quint32 u32At(const QByteArray& b, qsizetype at)
 {
-    quint32 v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= quint32(quint8(b[at + i])) << (8 * i);
-    return v;
+    return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 QByteArray patched(QByteArray b, qsizetype at, quint32 v, int bytes = 4)
@@ -214,6 +212,7 @@ private Q_SLOTS:
         const QByteArray good = writeAcs(smallCharacter(), true);
         for (qsizetype size = 0; size < good.size(); ++size)
             QTest::addRow("cut to %d bytes", int(size)) << good.first(size) << QString();
+        // Past the cuts: what a cut file cannot show, a locator or count that is too large.
         const quint32 info = u32At(good, 4), animations = u32At(good, 12), images = u32At(good, 20);
         const quint32 firstAnimation = u32At(good, animations + 12),
                       firstImage = u32At(good, images + 4);
@@ -221,11 +220,9 @@ private Q_SLOTS:
             QTest::newRow(name) << file << QString::fromUtf8(error);
         };
         row("not a character file", patched(good, 0, 0x12345678), "Not a");
-        row("information past the end", patched(good, 4, quint32(good.size())), "outside the");
         row("locator wrapping around 32 bits", patched(good, 8, 0xFFFFFFF0u), "outside the");
         row("frame height 60000", patched(good, info + 0x1E, 60000, 2), "frame size");
         row("huge animation count", patched(good, animations, ~0u), "animation count");
-        row("animation past the end", patched(good, animations + 12, good.size() - 2), "outside");
         // Animation "A": name (8 bytes), transition (1), return "B" (8), frame count.
         row("huge frame count", patched(good, firstAnimation + 17, 0xFFFF, 2), "frame count");
         row("image 65535x65535", patched(good, firstImage + 1, ~0u), "cannot come from");

@@ -78,6 +78,9 @@ private Q_SLOTS:
         row("zero-length frames", "Quick", 0, "Quick:0|Quick:1|Show:1");
         row("49 of 100 takes a 50 % branch", "Chance", 0.495, "Chance:0|Chance:2|Show:1");
         row("50 of 100 goes on", "Chance", 0.5, "Chance:0|Chance:1|Chance:2|Show:1");
+        // An exit path that loops would never leave: it is cut off after one step a frame.
+        row("looping exit is cut off", "Stuck GreetReturn", 0,
+            "Stuck:0|Stuck:0|GreetReturn:0|Show:1");
     }
     void playsInOrder()
     {
@@ -108,8 +111,7 @@ private Q_SLOTS:
         QCOMPARE(path.last(), QPoint(400, 200));
     }
 
-    // A looping animation goes on until a request waits, then leaves by its exit branch;
-    // an exit branch that leads back to itself is cut off.
+    // A looping animation goes on until a request waits, then leaves by its exit branch.
     void loopsUntilAskedToExit()
     {
         Harness h;
@@ -121,12 +123,6 @@ private Q_SLOTS:
         h.player.requestPlay(QStringLiteral("GreetReturn"));
         h.run();
         QCOMPARE(h.shown(), QStringLiteral("Loop:2|GreetReturn:0|Show:1"));
-
-        h.player.requestPlay(QStringLiteral("Stuck"));
-        h.player.advance();
-        h.player.requestPlay(QStringLiteral("GreetReturn"));
-        QVERIFY(h.run(20) >= 0);
-        QVERIFY(h.shown().endsWith(QStringLiteral("GreetReturn:0|Show:1")));
     }
 
     // Sentences handed over faster than balloons can show them must not pile up without end.
