@@ -40,18 +40,6 @@ private Q_SLOTS:
         QCOMPARE(gotBreak, atBreak);
     }
 
-    void chunksCoverTheText()
-    {
-        const QString text = u"Word 😀 wörd 𝒜 and more. "_s.repeated(500);
-        QString joined;
-        for (qsizetype begin = 0, end = 0; begin < text.size(); begin = end) {
-            end = chunkEnd(text, begin);
-            QVERIFY(end > begin);
-            joined += text.mid(begin, end - begin);
-        }
-        QCOMPARE(joined, text);
-    }
-
     void mapsCodePointsToUtf16_data()
     {
         QTest::addColumn<QString>("text");
