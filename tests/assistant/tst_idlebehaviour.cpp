@@ -31,8 +31,6 @@ private Q_SLOTS:
         row("out of range", 9, QString());
         row("3 at 125 x 100", 3, QStringLiteral("Width 188|Height 150|Width 125|Height 100"),
             {125, 100});
-        // 21845 × 1.5 = 32767.5 rounds to 32768: beyond 16 bits.
-        row("3 past 16 bits", 3, QStringLiteral("Height 15|Height 10"), {21845, 10});
         row("3 with growth refused", 3, QStringLiteral("Height 150|Height 100"), {200, 100}, 250);
     }
     void behaviours()
