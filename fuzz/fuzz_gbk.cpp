@@ -1,5 +1,6 @@
 // Decodes arbitrary bytes as GBK and as a text file, and checks every decoded unit's
-// class against what the encoder does with it.
+// class against what the encoder does with it, and the file decoding against the
+// encoding it detected.
 #include "common/Gbk.h"
 #include "documents/TextDecoder.h"
 
@@ -67,8 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const QString fileText = lirondo::decodeTextFile(bytes, gbk);
-    if (!startsWithMark(bytes))
-        require(fileText == text, "file without a mark not decoded as GBK");
+    const lirondo::TextEncoding detected = lirondo::detectTextEncoding(bytes).encoding;
+    if (!startsWithMark(bytes) && detected == lirondo::TextEncoding::Gbk)
+        require(fileText == text, "file taken as GBK not decoded as GBK");
+    else if (!startsWithMark(bytes) && detected == lirondo::TextEncoding::Utf8)
+        require(!lirondo::isValidUtf8(bytes) || fileText.toUtf8() == bytes,
+                "valid UTF-8 changed by decoding");
+    else if (!startsWithMark(bytes))
+        require(fileText.size() == (bytes.size() + 1) / 2, "UTF-16 without a mark unit count");
     else if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)))
         require(fileText.size() <= bytes.size() - 3, "UTF-8 gave more units than bytes");
     else

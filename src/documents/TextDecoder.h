@@ -9,9 +9,35 @@ namespace lirondo {
 
 class GbkCodePage;
 
-// Decodes the bytes of a text file for the text box. Bytes are GBK unless the file starts
-// with a UTF-8 or UTF-16 byte-order mark, in which case they are decoded in that encoding
-// and the mark is dropped. Invalid sequences become U+FFFD.
+enum class TextEncoding
+{
+    Utf8,
+    Utf16LE,
+    Utf16BE,
+    Gbk,
+};
+
+struct DetectedEncoding
+{
+    TextEncoding encoding = TextEncoding::Gbk;
+    qsizetype markLength = 0; // the byte-order mark to skip, 0 when there is none
+};
+
+// How the bytes of a text file are encoded. A byte-order mark decides. Without one: UTF-16
+// when its zero bytes make it plain (a third or more of the bytes at one parity are zero and
+// almost none at the other: text files in the other encodings hold no zero bytes); UTF-8
+// when the bytes are valid UTF-8 from the first to the last (a sequence cut off by the end
+// of the file is allowed once real multi-byte characters came before it), so a short run
+// of GBK that happens to look like UTF-8 does not decide; GBK, the Windows code page
+// Chinese text files come in, otherwise. Pure ASCII reads the same either way.
+DetectedEncoding detectTextEncoding(QByteArrayView bytes);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing
+// above U+10FFFF). With allowCutTail, an incomplete sequence at the very end is accepted.
+bool isValidUtf8(QByteArrayView bytes, bool allowCutTail = false);
+
+// Decodes the bytes of a text file for the text box, in the encoding detectTextEncoding
+// finds, without the mark. Invalid sequences become U+FFFD.
 QString decodeTextFile(QByteArrayView bytes, const GbkCodePage& gbk);
 
 enum class TextFileStatus

@@ -24,6 +24,34 @@ private Q_SLOTS:
         QTest::newRow("UTF-8 cut at the end")
             << QByteArray("\xEF\xBB\xBF\x61\xE4\xBD") << u"a\uFFFD\uFFFD"_qs;
         QTest::newRow("half a UTF-8 mark is GBK") << QByteArray("\xEF\xBB") << u"锘"_qs;
+        QTest::newRow("UTF-8 without a mark cut at the end")
+            << QByteArray("\xE4\xBB\x8A\xE5\xA4") << u"今\uFFFD\uFFFD"_qs;
+
+        // One sentence in every encoding a file may come in.
+        const QString sentence = u"今天天气很好"_qs;
+        const QString mixed = u"今天天气很好, the weather is fine today."_qs;
+        const auto utf16 = [](const QString& text, bool bigEndian) {
+            QByteArray out;
+            for (const QChar c : text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+            }
+            return out;
+        };
+        QTest::newRow("UTF-8") << sentence.toUtf8() << sentence;
+        QTest::newRow("UTF-8 with a mark") << "\xEF\xBB\xBF" + sentence.toUtf8() << sentence;
+        QTest::newRow("GBK") << m_gbk.encode(sentence) << sentence;
+        QTest::newRow("UTF-16LE with a mark")
+            << QByteArray("\xFF\xFE") + utf16(sentence, false) << sentence;
+        QTest::newRow("UTF-16BE with a mark")
+            << QByteArray("\xFE\xFF") + utf16(sentence, true) << sentence;
+        QTest::newRow("UTF-16LE without a mark") << utf16(mixed, false) << mixed;
+        QTest::newRow("UTF-16BE without a mark") << utf16(mixed, true) << mixed;
+        QTest::newRow("GBK with no byte above 0x7F")
+            << m_gbk.encode(u"plain words"_qs) << u"plain words"_qs;
+        // "学习" in GBK (D1 A7 CF B0) is also valid UTF-8; what follows it is not.
+        const QString lateGbk = u"学习"_qs + QString(200'000, u'x') + sentence;
+        QTest::newRow("GBK that looks like UTF-8 for 200 KB") << m_gbk.encode(lateGbk) << lateGbk;
     }
     void decode()
     {
