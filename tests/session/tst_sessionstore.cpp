@@ -1,0 +1,114 @@
+#include "session/SessionStore.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lirondo;
+
+class tst_SessionStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString iniPath() const { return m_dir.filePath(u"lirondo.conf"_qs); }
+    SessionStore open() const
+    {
+        return SessionStore(std::make_unique<QSettings>(iniPath(), QSettings::IniFormat));
+    }
+
+private Q_SLOTS:
+    void init() { QFile::remove(iniPath()); }
+
+    void roundTripAcrossRuns()
+    {
+        {
+            SessionStore first = open();
+            QVERIFY(!first.preferences());
+            QVERIFY(!first.windowPlacement());
+            first.setPreferences({u"cmn"_qs, -7, 40, true, true});
+            first.setWindowPlacement({QByteArray("\x01\x02geometry", 10), true});
+            first.setReadingList({u"/b/one.txt"_qs, u"/b/two.txt"_qs});
+            for (int i = 0; i < 12; ++i)
+                first.addRecentFile(u"/r/%1.txt"_qs.arg(i));
+            first.addRecentFile(u"/r/3.txt"_qs); // opened again: to the front, once
+            first.setResumePosition(u"/b/one.txt"_qs, 1000, 420);
+        }
+        const SessionStore second = open();
+        const auto p = second.preferences();
+        QVERIFY(p);
+        QCOMPARE(p->voice, u"cmn"_qs);
+        QCOMPARE(p->rate, -7);
+        QCOMPARE(p->volume, 40);
+        QVERIFY(p->loop && p->mixed);
+        QCOMPARE(second.windowPlacement()->geometry, QByteArray("\x01\x02geometry", 10));
+        QVERIFY(second.windowPlacement()->maximized);
+        QCOMPARE(second.readingList(), QStringList({u"/b/one.txt"_qs, u"/b/two.txt"_qs}));
+        const QStringList recent = second.recentFiles();
+        QCOMPARE(recent.size(), SessionStore::kMaxRecentFiles);
+        QCOMPARE(recent.first(), u"/r/3.txt"_qs);
+        QCOMPARE(recent.count(u"/r/3.txt"_qs), 1);
+        QCOMPARE(recent.at(1), u"/r/11.txt"_qs);
+    }
+
+    void resumePosition_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("same file") << u"/b/one.txt"_qs << qint64(1000) << qint64(420);
+        QTest::newRow("file changed size") << u"/b/one.txt"_qs << qint64(1001) << qint64(0);
+        QTest::newRow("file never read") << u"/b/new.txt"_qs << qint64(1000) << qint64(0);
+    }
+    void resumePosition()
+    {
+        QFETCH(QString, path);
+        QFETCH(qint64, size);
+        QFETCH(qint64, expected);
+        open().setResumePosition(u"/b/one.txt"_qs, 1000, 420);
+        QCOMPARE(open().resumePosition(path, size), expected);
+    }
+
+    void positionsStayBounded()
+    {
+        SessionStore store = open();
+        for (int i = 0; i < SessionStore::kMaxPositions + 5; ++i)
+            store.setResumePosition(u"/f/%1"_qs.arg(i), 10, 5);
+        store.setResumePosition(u"/f/7"_qs, 10, 9); // read again: newest, kept
+        store.sync();
+        QCOMPARE(store.resumePosition(u"/f/0"_qs, 10), qint64(0)); // the oldest went
+        QCOMPARE(store.resumePosition(u"/f/7"_qs, 10), qint64(9));
+        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value(u"positions/size"_qs).toInt(),
+                 SessionStore::kMaxPositions);
+    }
+
+    void handEditedFileIsTamed()
+    {
+        {
+            QSettings ini(iniPath(), QSettings::IniFormat);
+            ini.setValue(u"reading/saved"_qs, true);
+            ini.setValue(u"reading/rate"_qs, 99);
+            ini.setValue(u"reading/volume"_qs, u"loud"_qs);
+            ini.setValue(u"documents/readingList"_qs, u"/only/one.txt"_qs);
+        }
+        const SessionStore store = open();
+        QCOMPARE(store.preferences()->rate, 10);
+        QCOMPARE(store.preferences()->volume, 100);
+        QCOMPARE(store.readingList(), QStringList(u"/only/one.txt"_qs));
+    }
+
+    void freshRunWritesNothing()
+    {
+        SessionStore fresh;
+        fresh.setPreferences({u"en"_qs, 3, 50, false, false});
+        fresh.addRecentFile(u"/x.txt"_qs);
+        fresh.setResumePosition(u"/x.txt"_qs, 1, 1);
+        fresh.sync();
+        QVERIFY(!fresh.preferences());
+        QVERIFY(fresh.recentFiles().isEmpty());
+        QVERIFY(!QFile::exists(iniPath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SessionStore)
+#include "tst_sessionstore.moc"
