@@ -1,5 +1,6 @@
 // Time from the read command's speak calls (a purge, then the text) to the first audio
-// block handed to the output, for a short and a 50 MB text.
+// block handed to the output, for a short and a 50 MB text; and from a rate change in the
+// middle of a reading to the first block at the new rate.
 
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
@@ -62,6 +63,31 @@ double medianMs(EspeakEngine& engine, TimingOutput& output, const QString& text)
     return runs[runs.size() / 2];
 }
 
+// A rate change once a few words of the 50 MB text have been heard: what was made ahead
+// at the old rate is dropped, so the next block written is at the new rate.
+double rateChangeMedianMs(EspeakEngine& engine, TimingOutput& output, const QString& text)
+{
+    std::vector<double> runs;
+    int words = 0;
+    QObject::connect(&engine, &SpeechEngine::word, [&] { ++words; });
+    for (int i = 0; i < kRuns; ++i) {
+        engine.setRate(i % 2 ? 10 : -10);
+        engine.speak(text, SpeechEngine::Async | SpeechEngine::PurgeBeforeSpeak);
+        words = 0;
+        while (words < 3)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        output.waiting = true;
+        output.clock.start();
+        engine.setRate(i % 2 ? -10 : 10);
+        while (output.waiting)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        runs.push_back(output.firstBlockNs / 1e6);
+    }
+    engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -81,7 +107,9 @@ int main(int argc, char** argv)
     std::printf("  1 KB text:  %.2f ms\n", smallMs);
     std::printf("  50 MB text: %.2f ms\n", largeMs);
     std::printf("  ratio 50 MB / 1 KB: %.2f\n", smallMs > 0 ? largeMs / smallMs : 0.0);
-    const bool ok = std::max(smallMs, largeMs) <= kBudgetMs;
+    const double rateMs = rateChangeMedianMs(engine, output, large);
+    std::printf("rate change (-10 <-> 10) to first audio at the new rate: %.2f ms\n", rateMs);
+    const bool ok = std::max({smallMs, largeMs, rateMs}) <= kBudgetMs;
     std::printf("  budget %.0f ms: %s\n", kBudgetMs, ok ? "met" : "EXCEEDED");
     return ok ? 0 : 2;
 }

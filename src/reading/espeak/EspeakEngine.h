@@ -50,10 +50,23 @@ public:
     void pause() override;
     void resume() override;
 
-    // espeak's words per minute for a rate of -10 .. 10.
+    // espeak's words per minute and its pause between words (in units of 10 ms) for a
+    // rate of -10 .. 10.
     static int wordsPerMinute(int rate);
+    static int wordGap(int rate);
 
 private:
+    // A text spoken and not yet ended, as the worker is to synthesize it again.
+    struct Spoken
+    {
+        int stream = 0;
+        QString text;
+        QByteArray voice;
+        qsizetype begin = 0;
+        bool resumed = false;
+    };
+
+    void restartFromHeardWord();
     void onWorkerData();
     void pump();
     void purge();
@@ -72,6 +85,9 @@ private:
     bool m_delivering = false;
     qint64 m_currentEventUSecs = 0;
     std::deque<EspeakEvent> m_pending; // sorted by sample
+    std::deque<Spoken> m_unfinished;   // in the order they are heard
+    int m_heardStream = 0;             // the last word raised
+    qsizetype m_heardPosition = 0;
     QTimer m_delivery;
 };
 

@@ -112,10 +112,10 @@ void EspeakSynthesizer::speakJob(const Job& job)
     m_job = &job;
     m_sentence = {};
     m_lastWord = -1;
-    m_furthest = 0;
+    m_furthest = job.begin;
 
     const QStringView text(job.text);
-    qsizetype begin = 0;
+    qsizetype begin = std::clamp<qsizetype>(job.begin, 0, text.size());
     while (begin < text.size() && current(job.generation)) {
         bool atBreak = false;
         // Short chunks, mostly one sentence each: a new rate is taken up between
@@ -126,6 +126,9 @@ void EspeakSynthesizer::speakJob(const Job& job)
         const int wpm = wordsPerMinute.load();
         if (wpm != m_wpm && espeak_SetParameter(espeakRATE, wpm, 0) == EE_OK)
             m_wpm = wpm;
+        const int gap = wordGap.load();
+        if (gap != m_wordGap && espeak_SetParameter(espeakWORDGAP, gap, 0) == EE_OK)
+            m_wordGap = gap;
         Context context{this, &job, &chunk, m_samples};
         // The end of a sentence inside the text keeps its pause; the end of the
         // text does not, so that the next text follows without a gap.
@@ -173,7 +176,7 @@ bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, e
                 qint64(e->text_position) + e->length, std::numeric_limits<int>::max())));
             // espeak also reports the blank after an emoji as a word, and Mandarin
             // may end on a word that steps back.
-            if (last <= first || first < m_lastWord)
+            if (last <= first || first < m_lastWord || (job.resumed && first <= job.begin))
                 continue;
             const QStringView span = text.sliced(first, last - first);
             if (std::all_of(span.begin(), span.end(), [](QChar c) { return c.isSpace(); }))
@@ -184,7 +187,8 @@ bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, e
                              int(last - first), sample});
         } else if (e->type == espeakEVENT_SENTENCE) {
             const qsizetype position = chunk.offsetOf(e->text_position);
-            if (m_sentence.open && position <= m_sentence.position)
+            if ((m_sentence.open && position <= m_sentence.position) ||
+                (job.resumed && position <= job.begin))
                 continue;
             closeSentence(position, found);
             m_sentence = {true, position, sample};
@@ -252,6 +256,7 @@ void EspeakSynthesizer::attach(std::function<void()> notify)
         m_notify = std::move(notify);
     }
     wordsPerMinute.store(espeakRATE_NORMAL);
+    wordGap.store(0);
     notifyPending.store(false);
     spaceCv.notify_all();
 }

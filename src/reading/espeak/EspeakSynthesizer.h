@@ -34,6 +34,11 @@ public:
         int stream = 0;
         QString text;
         QByteArray voice;
+        // Where in `text` synthesis starts. A resumed job goes on from the word being
+        // heard, which (like its sentence) has been raised already: they are not raised
+        // again.
+        qsizetype begin = 0;
+        bool resumed = false;
     };
     struct Block
     {
@@ -67,6 +72,7 @@ public:
     std::vector<EspeakEvent> events;
     std::atomic<quint64> generation{1};
     std::atomic<int> wordsPerMinute{espeakRATE_NORMAL};
+    std::atomic<int> wordGap{0}; // espeak's pause between words, in its units of 10 ms
     std::atomic<bool> notifyPending{false};
     bool quit = false;
 
@@ -106,6 +112,7 @@ private:
     qint64 m_samples = 0; // samples of this generation so far: the output's timeline
     QByteArray m_voice;
     int m_wpm = 0;
+    int m_wordGap = -1;
     OpenSentence m_sentence;
     qsizetype m_lastWord = -1;
     qsizetype m_furthest = 0;
