@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace lirondo {
 
@@ -119,6 +120,7 @@ void ReadingController::read()
 {
     if (m_view.textLength() == 0)
         return;
+    m_resumeAt = -1;
     m_view.setCommandEnabled(Stop, true);
     m_view.setCommandEnabled(PauseResume, true);
     m_view.setCommandEnabled(Read, false);
@@ -132,9 +134,11 @@ void ReadingController::read()
 void ReadingController::readMixed()
 {
     const QString text = m_view.text();
+    m_readStart = m_textlength;
     m_runs->SplitText(text, m_textlength, m_voices.chinese, m_voices.english);
     m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_stream = 0;
     m_runindex = 0;
     if (!m_runs->inRange(0) || m_runs->runtext(0).isEmpty()) {
         // Nothing from the reading start on: the reading ends at once.
@@ -142,19 +146,28 @@ void ReadingController::readMixed()
         return;
     }
     makeVoiceCurrent(m_runs->runvoice(0));
-    m_eVoice.speak(m_runs->runtext(0), SpeechEngine::Async);
+    speakOwn(m_runs->runtext(0), m_readStart);
 }
 
 void ReadingController::readPlain()
 {
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_stream = 0;
     const QString text = m_view.text();
     m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
     if (m_textlength < 0 || m_textlength >= text.size()) {
         endReadingAtOnce();
         return;
     }
-    m_eVoice.speak(m_textlength == 0 ? text : text.mid(m_textlength), SpeechEngine::Async);
+    speakOwn(m_textlength == 0 ? text : text.mid(m_textlength), m_textlength);
+}
+
+void ReadingController::speakOwn(const QString& text, qint64 startInText)
+{
+    m_streamText = text;
+    m_streamStart = startInText;
+    m_heard = 0;
+    m_stream = m_eVoice.speak(text, SpeechEngine::Async);
 }
 
 void ReadingController::endReadingAtOnce()
@@ -165,6 +178,8 @@ void ReadingController::endReadingAtOnce()
 void ReadingController::stop()
 {
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_stream = 0;
+    m_resumeAt = -1;
     m_stopped = -1;
     m_view.setCommandEnabled(Read, true);
     m_view.setCommandEnabled(Stop, false);
@@ -173,11 +188,24 @@ void ReadingController::stop()
 
 void ReadingController::stopForLocator()
 {
-    m_stopped = -1;
+    stop();
+}
+
+void ReadingController::newDocument()
+{
+    m_textlength = 0;
+    m_view.setKnobLeft(m_view.trackLeft());
+}
+
+void ReadingController::interruptForAnnouncement()
+{
+    if (m_stream != 0 && m_stopped == 0)
+        m_resumeAt = m_heard;
+    // Dropped here, so that letting a pause go below cannot play a moment of the reading.
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
-    m_view.setCommandEnabled(Read, true);
-    m_view.setCommandEnabled(Stop, false);
-    m_view.setCommandEnabled(PauseResume, false);
+    m_stream = 0;
+    if (m_paused != 0)
+        m_eVoice.resume();
 }
 
 void ReadingController::pauseOrResume()
@@ -229,19 +257,15 @@ void ReadingController::showOrHideCharacter()
 
 int ReadingController::positionInText(int position) const
 {
-    qint64 result = static_cast<qint64>(m_textlength) + position;
-    if (m_view.mixedReading()) {
-        // Past the last run (speech started elsewhere after a mixed reading) the
-        // runs before it are all of them.
-        const qsizetype offset = m_runs->runOffset(m_runindex);
-        result += offset >= 0 ? offset : (m_runindex > 0 ? m_runs->count() : 0);
-    }
-    return static_cast<int>(std::clamp<qint64>(result, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<qint64>(m_streamStart + position, INT_MIN, INT_MAX));
 }
 
-void ReadingController::eVoice_Word(int /*stream*/, int position, int length)
+void ReadingController::eVoice_Word(int stream, int position, int length)
 {
-    if (m_agentshow != 0 || length < 1)
+    if (stream == 0 || stream != m_stream || length < 1)
+        return;
+    m_heard = std::clamp(position, 0, static_cast<int>(m_streamText.size()));
+    if (m_agentshow != 0)
         return;
     const QString text = m_view.text();
     const int start = startOfCharacter(text, positionInText(position));
@@ -259,9 +283,12 @@ void ReadingController::eVoice_Word(int /*stream*/, int position, int length)
     m_view.setWordCaption(m_view.selectedText());
 }
 
-void ReadingController::eVoice_Sentence(int /*stream*/, int position, int length)
+void ReadingController::eVoice_Sentence(int stream, int position, int length)
 {
-    if (m_agentshow != 1 || length <= 0)
+    if (stream == 0 || stream != m_stream || length <= 0)
+        return;
+    m_heard = std::clamp(position, 0, static_cast<int>(m_streamText.size()));
+    if (m_agentshow != 1)
         return;
     const QString text = m_view.text();
     const int start = startOfCharacter(text, positionInText(position));
@@ -270,26 +297,37 @@ void ReadingController::eVoice_Sentence(int /*stream*/, int position, int length
         m_genie->Speak(m_view.selectedText());
 }
 
-void ReadingController::eVoice_EndStream(int /*stream*/)
+void ReadingController::eVoice_EndStream(int stream)
 {
+    if (stream == 0 || stream != m_stream) {
+        otherSpeechEnded();
+        return;
+    }
+    m_stream = 0;
     m_view.setCommandEnabled(Read, true);
+    carryOn();
+}
+
+// The reading's stream has been spoken: the next run, a loop pass, or the end.
+void ReadingController::carryOn()
+{
+    if (m_stopped != 0)
+        return;
     if (!m_view.mixedReading()) {
         if (m_view.loopReading()) {
             const QString text = m_view.text();
             if (m_textlength >= 0 && m_textlength < text.size())
-                m_eVoice.speak(text.mid(m_textlength), SpeechEngine::Async);
+                speakOwn(text.mid(m_textlength), m_textlength);
         }
         return;
     }
-    if (m_stopped != 0)
-        return;
 
     ++m_runindex;
     if (m_runs->inRange(m_runindex) && !m_runs->runtext(m_runindex).isEmpty()) {
         // A run without a voice ends the reading here, as a failed voice lookup would.
         if (!makeVoiceCurrent(m_runs->runvoice(m_runindex)))
             return;
-        m_eVoice.speak(m_runs->runtext(m_runindex), SpeechEngine::Async);
+        speakOwn(m_runs->runtext(m_runindex), m_readStart + m_runs->runOffset(m_runindex));
         return;
     }
     if (!m_view.loopReading())
@@ -298,7 +336,26 @@ void ReadingController::eVoice_EndStream(int /*stream*/)
     if (!m_runs->inRange(0) || m_runs->runtext(0).isEmpty() ||
         !makeVoiceCurrent(m_runs->runvoice(0)))
         return;
-    m_eVoice.speak(m_runs->runtext(0), SpeechEngine::Async);
+    speakOwn(m_runs->runtext(0), m_readStart);
+}
+
+void ReadingController::otherSpeechEnded()
+{
+    // The announcement was let through a pause: the reading waits behind it again.
+    if (m_paused != 0)
+        m_eVoice.pause();
+    if (m_resumeAt < 0)
+        return;
+    const int at = std::exchange(m_resumeAt, -1);
+    if (m_stopped != 0)
+        return;
+    const QString rest = m_streamText.mid(at);
+    if (rest.isEmpty()) {
+        m_view.setCommandEnabled(Read, true);
+        carryOn();
+        return;
+    }
+    speakOwn(rest, m_streamStart + at);
 }
 
 void ReadingController::Slider1_Scroll(int value)

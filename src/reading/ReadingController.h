@@ -53,9 +53,18 @@ public:
     void Slider1_Scroll(int value);
     void Slider2_Scroll(int value);
 
-    // The locator and the reading list stop reading or set where it starts.
+    // The locator and the reading list stop reading or set where it starts. Dropping the
+    // speech leaves the command row idle, as the stop command does.
     void stopForLocator();
     void setTextlength(int offset) { m_textlength = offset; }
+    // A new document is read from its start: the reading start goes back to 0 and the
+    // knob to the track's left end.
+    void newDocument();
+
+    // Another part (the reminder) is about to drop the speech and say something of its
+    // own. Its speech is heard even while the reading is paused; when it has been said,
+    // an interrupted reading carries on from the word it was at (paused, if it was).
+    void interruptForAnnouncement();
 
     // Hooks to the parts the command row reaches: loading the character (the loaded
     // character, or nullptr) and opening the feedback form.
@@ -82,6 +91,9 @@ private:
     void showOrHideCharacter();
     void endReadingAtOnce();
     bool makeVoiceCurrent(int tableIndex);
+    void speakOwn(const QString& text, qint64 startInText);
+    void carryOn();
+    void otherSpeechEnded();
     int positionInText(int position) const;
 
     SpeechEngine& m_eVoice;
@@ -96,6 +108,15 @@ private:
     int m_paused = 0;
     int m_runindex = 0;
     int m_agentshow = 0;
+
+    // The stream the reading is speaking (0: none), its text and where that starts in
+    // `Texten`. Events of other streams are not the document's.
+    int m_stream = 0;
+    QString m_streamText;
+    qint64 m_streamStart = 0;
+    int m_readStart = 0; // the reading start when the runs were made
+    int m_heard = 0;     // start of the last word heard, in the stream's text
+    int m_resumeAt = -1; // where an interrupted stream carries on, or -1
 };
 
 } // namespace lirondo

@@ -269,8 +269,10 @@ void Form1::Form_Load()
 void Form1::Timer1_Timer()
 {
     // Reading the reminder's state brings its window into being, hidden.
-    if (jihua* reminder = jihuaForm(); reminder->isDue())
+    if (jihua* reminder = jihuaForm(); reminder->isDue()) {
+        m_reading->interruptForAnnouncement();
         reminder->announce();
+    }
     m_idle->tick();
 }
 
@@ -284,6 +286,10 @@ void Form1::setDocumentText(const QString& text)
     Texten->setPlainText(text);
     m_textCache = Texten->toPlainText();
     m_textCacheValid = true;
+    if (m_reading) { // not yet while the controls are made
+        m_reading->newDocument();
+        Cmdlength->setToolTip(QString());
+    }
 }
 
 QString Form1::text() const

@@ -128,6 +128,7 @@ public:
     void Cmdlength_MouseDown();
     void Cmdlength_MouseMove(int pointerX); // pointer x in Picture2's pixels
     void Cmdlength_MouseUp();
+    bool Cmdlength_KeyDown(int key); // arrows, Home and End; false for other keys
     // The knob's rest colour, for the hover reset of the bare panel.
     void knobToGreen();
     bool documentLoadPending() const;

@@ -14,6 +14,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -124,6 +125,8 @@ void Form1::setUpDocuments()
         case QEvent::MouseButtonRelease:
             Cmdlength_MouseUp();
             return true;
+        case QEvent::KeyPress:
+            return Cmdlength_KeyDown(static_cast<QKeyEvent*>(event)->key());
         default:
             return false;
         }
@@ -187,8 +190,7 @@ void Form1::ListView1_ItemClick(QTreeWidgetItem* item)
     const QString path = item->text(1);
     if (!isExistingFile(path))
         return;
-    // Silence only: `stopped` and the command row stay as they are.
-    m_services.eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_reading->stopForLocator();
     LoadTextFile(path);
 }
 
@@ -249,11 +251,28 @@ void Form1::Cmdlength_MouseMove(int pointerX)
 void Form1::Cmdlength_MouseUp()
 {
     const int offset = m_locator.release(
-        Cmdlength->x(), {Labtxtlength->x(), Labtxtlength->width(), 0}, textLength());
+        Cmdlength->x(), {Labtxtlength->x(), Labtxtlength->width(), Cmdlength->width()},
+        textLength());
     m_reading->setTextlength(offset);
     Texten->setFocus(Qt::MouseFocusReason);
     setSelection(offset, 0);
     Cmdlength->setToolTip(QString::number(offset));
+}
+
+bool Form1::Cmdlength_KeyDown(int key)
+{
+    const Locator::Geometry track{Labtxtlength->x(), Labtxtlength->width(), Cmdlength->width()};
+    const auto left = Locator::keyTo(key, Cmdlength->x(), track);
+    if (!left)
+        return false;
+    // As a press, a move and a release, but the focus stays on the knob for the next key.
+    m_reading->stopForLocator();
+    Cmdlength->move(*left, Cmdlength->y());
+    const int offset = Locator::offsetForKnob(*left, track, textLength());
+    m_reading->setTextlength(offset);
+    setSelection(offset, 0);
+    Cmdlength->setToolTip(QString::number(offset));
+    return true;
 }
 
 } // namespace lirondo

@@ -64,8 +64,10 @@ private Q_SLOTS:
         QTest::newRow("100.5 halves down to even") << 296 << kSmallTrack << qint64(128) << 100;
         QTest::newRow("101.5 halves up to even") << 298 << kSmallTrack << qint64(128) << 102;
         QTest::newRow("track without width") << 100 << Geometry{100, 0, 10} << qint64(128) << 0;
-        QTest::newRow("huge text does not wrap")
-            << 100000 << kSmallTrack << (qint64(1) << 30) << 2147483647;
+        QTest::newRow("left end: the start") << 100 << kSmallTrack << qint64(128) << 0;
+        QTest::newRow("right end: the end") << 346 << kSmallTrack << qint64(128) << 128;
+        QTest::newRow("huge text, far past the end")
+            << 100000 << kSmallTrack << (qint64(1) << 40) << 2147483647;
     }
 
     void knobToOffset()
@@ -80,22 +82,21 @@ private Q_SLOTS:
     void dragBounds_data()
     {
         QTest::addColumn<int>("pointerX");
-        QTest::addColumn<bool>("moves");
-        QTest::newRow("track's left end") << 100 << false;
-        QTest::newRow("first place inside") << 101 << true;
-        QTest::newRow("last place inside") << 345 << true;
-        QTest::newRow("knob would reach the right end") << 346 << false;
+        QTest::addColumn<int>("knobLeft");
+        QTest::newRow("past the left end: at the left end") << 40 << 100;
+        QTest::newRow("inside") << 101 << 101;
+        QTest::newRow("last place inside") << 345 << 345;
+        QTest::newRow("past the right end: at the right end") << 900 << 346;
     }
 
     void dragBounds()
     {
         QFETCH(int, pointerX);
-        QFETCH(bool, moves);
+        QFETCH(int, knobLeft);
         Locator locator;
         QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt); // not held: nothing moves
         locator.press();
-        QCOMPARE(locator.dragTo(pointerX, kSmallTrack),
-                 moves ? std::optional(pointerX) : std::nullopt);
+        QCOMPARE(locator.dragTo(pointerX, kSmallTrack), std::optional(knobLeft));
         locator.release(296, kSmallTrack, 128);
         QCOMPARE(locator.dragTo(200, kSmallTrack), std::nullopt);
     }

@@ -105,7 +105,8 @@ private Q_SLOTS:
         QTest::newRow("then a click on the first") << 0 << u"甲"_qs;
     }
 
-    // Opening and clicking happen while the voice reads; neither moves the reading place.
+    // Opening and clicking happen while the voice reads; a new document is read from its
+    // start, and a click, which silences the voice, leaves the command row idle.
     void openAndClick()
     {
         QFETCH(int, click);
@@ -145,10 +146,10 @@ private Q_SLOTS:
             QCOMPARE(h.engine.calls.last().text, QString());
             QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
         }
-        QCOMPARE(h.reading().textlength(), 3);
-        QCOMPARE(h.reading().stopped(), 0);
-        QCOMPARE(h.commandRow(), u"011"_qs);
-        QCOMPARE(h.form.Cmdlength->x(), 170);
+        QCOMPARE(h.reading().textlength(), 0);
+        QCOMPARE(h.reading().stopped(), click >= 0 ? -1 : 0);
+        QCOMPARE(h.commandRow(), click >= 0 ? u"100"_qs : u"011"_qs);
+        QCOMPARE(h.form.Cmdlength->x(), h.form.Labtxtlength->x());
     }
 
     void drops_data()
@@ -233,14 +234,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("dragTo");   // -1: no move
         QTest::addColumn<int>("textLength");
         QTest::addColumn<QString>("voice"); // "", "reading" or "paused" when pressed
+        QTest::addColumn<int>("key");       // instead of the mouse, with the focus on the knob
+        QTest::addColumn<int>("knobAfter");
         QTest::addColumn<int>("textlength");
-        QTest::addColumn<int>("caret");
-        QTest::newRow("design place, 1000 characters") << -1 << -1 << 1000 << "" << 26 << 26;
-        QTest::newRow("beyond the end: caret at the end") << 354 << -1 << 128 << "" << 130 << 128;
+        QTest::newRow("design place, 1000 characters: the start")
+            << -1 << -1 << 1000 << "" << 0 << -1 << 0;
+        QTest::newRow("beyond the end: the end") << 354 << -1 << 128 << "" << 0 << 354 << 128;
         QTest::newRow("reading, dragged, 52.5 to even")
-            << 100 << 200 << 128 << "reading" << 52 << 52;
-        QTest::newRow("paused, dragged off the track's end")
-            << 100 << 346 << 128 << "paused" << 2 << 2;
+            << 100 << 200 << 128 << "reading" << 0 << 200 << 52;
+        QTest::newRow("paused, dragged off the track's right end")
+            << 100 << 400 << 128 << "paused" << 0 << 346 << 128;
+        QTest::newRow("dragged off the left end") << 200 << 40 << 128 << "" << 0 << 100 << 0;
+        QTest::newRow("End key, reading")
+            << 200 << -1 << 128 << "reading" << int(Qt::Key_End) << 346 << 128;
+        QTest::newRow("Home key") << 200 << -1 << 128 << "" << int(Qt::Key_Home) << 100 << 0;
+        QTest::newRow("Right key: a pixel on")
+            << 100 << -1 << 128 << "" << int(Qt::Key_Right) << 101 << 3;
+        QTest::newRow("Left key at the left end")
+            << 100 << -1 << 128 << "" << int(Qt::Key_Left) << 100 << 0;
     }
 
     void knobRelease()
@@ -249,14 +260,15 @@ private Q_SLOTS:
         QFETCH(int, dragTo);
         QFETCH(int, textLength);
         QFETCH(QString, voice);
+        QFETCH(int, key);
+        QFETCH(int, knobAfter);
         QFETCH(int, textlength);
-        QFETCH(int, caret);
         Harness h;
+        h.form.setDocumentText(QString(textLength, u'字'));
         if (knobLeft >= 0) {
             h.form.Labtxtlength->setGeometry(100, 8, 256, 4);
             h.form.Cmdlength->setGeometry(knobLeft, 0, 10, 21);
         }
-        h.form.setDocumentText(QString(textLength, u'字'));
         if (!voice.isEmpty())
             h.reading().Label2_Click(ReadingController::Read);
         if (voice == u"paused")
@@ -265,8 +277,13 @@ private Q_SLOTS:
         const qsizetype calls = h.engine.calls.size();
         QWidget* knob = h.form.Cmdlength;
         const int left = knob->x();
-        // Any button presses the knob, and a press stops the voice.
-        QTest::mousePress(knob, Qt::RightButton, {}, {2, 2});
+        if (key != 0) {
+            knob->setFocus();
+            QTest::keyClick(knob, Qt::Key(key));
+        } else {
+            // Any button presses the knob, and a press stops the voice.
+            QTest::mousePress(knob, Qt::RightButton, {}, {2, 2});
+        }
         if (!voice.isEmpty()) {
             QCOMPARE(h.reading().stopped(), -1);
             QCOMPARE(h.engine.calls.size(), calls + 1);
@@ -277,10 +294,11 @@ private Q_SLOTS:
         }
         if (dragTo >= 0) // the knob's left edge goes under the pointer
             QTest::mouseMove(knob, {dragTo - left, 5});
-        QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
-        QCOMPARE(knob->x(), dragTo == 200 ? 200 : left);
+        if (key == 0)
+            QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
+        QCOMPARE(knob->x(), knobAfter < 0 ? left : knobAfter);
         QCOMPARE(h.reading().textlength(), textlength);
-        QCOMPARE(h.form.Texten->textCursor().position(), caret);
+        QCOMPARE(h.form.Texten->textCursor().position(), textlength);
         QVERIFY(!h.form.Texten->textCursor().hasSelection());
         QCOMPARE(knob->toolTip(), QString::number(textlength));
     }

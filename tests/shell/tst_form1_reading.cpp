@@ -2,6 +2,7 @@
 #include "common/CommonDialog.h"
 #include "fakes/Form1Fakes.h"
 #include "reading/ReadingController.h"
+#include "reminder/jihua.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
 #include "shell/TextenEdit.h"
@@ -9,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -60,6 +63,18 @@ struct Harness : Form1Fakes
             s += form.Label2[i]->isEnabled() ? u'1' : u'0';
         return s;
     }
+    // A reminder set for 08:05 comes due and the main window's tick announces it.
+    void announce(const QString& message)
+    {
+        jihua* reminder = form.jihuaForm();
+        clock.now = QTime(8, 4, 59);
+        reminder->Text1->setPlainText(message);
+        reminder->Text2->setText(QStringLiteral("08:05:00"));
+        reminder->Command1_Click();
+        clock.now = QTime(8, 5, 0);
+        reminder->Timer1_Timer();
+        form.Timer1_Timer();
+    }
 
     Form1 form{services()};
 };
@@ -80,6 +95,8 @@ private Q_SLOTS:
     void mixedRunsSpeakInTurn();
     void mixedLoopAndStop();
     void plainLoopRereadsFromTheStart();
+    void announcementInterruptsReading_data();
+    void announcementInterruptsReading();
     void wordEvents_data();
     void wordEvents();
     void knobFollowsTheWord();
@@ -330,6 +347,79 @@ void TestForm1Reading::plainLoopRereadsFromTheStart()
         QCOMPARE(call.text, text.mid(10));
     h.engine.raiseWord(1, 6);
     QCOMPARE(h.selection(), QStringLiteral("looped"));
+
+    h.click(ReadingController::Stop);
+    h.engine.raiseEndStream(); // a late end of the stopped stream
+    QCOMPARE(h.engine.spoken().size(), 3);
+    QCOMPARE(h.enabledStates(), QStringLiteral("100"));
+}
+
+void TestForm1Reading::announcementInterruptsReading_data()
+{
+    QTest::addColumn<bool>("mixed");
+    QTest::addColumn<bool>("paused");
+    QTest::addColumn<int>("endsBefore"); // ends of stream before the word heard
+    QTest::addColumn<int>("heard");      // the word heard when the reminder comes, in its stream
+    QTest::addColumn<QString>("rest");   // what the reading says after the announcement
+    QTest::addColumn<int>("voice");
+    QTest::addColumn<int>("restStart"); // where the rest starts in the text
+
+    QTest::newRow("plain") << false << false << 0 << 6 << QStringLiteral("界, OK!") << 2 << 6;
+    QTest::newRow("plain, paused")
+        << false << true << 0 << 6 << QStringLiteral("界, OK!") << 2 << 6;
+    QTest::newRow("mixed, second run")
+        << true << false << 1 << 1 << QStringLiteral("界, ") << 2 << 6;
+    QTest::newRow("mixed, paused") << true << true << 1 << 1 << QStringLiteral("界, ") << 2 << 6;
+}
+
+void TestForm1Reading::announcementInterruptsReading()
+{
+    QFETCH(bool, mixed);
+    QFETCH(bool, paused);
+    QFETCH(int, endsBefore);
+    QFETCH(int, heard);
+    QFETCH(QString, rest);
+    QFETCH(int, voice);
+    QFETCH(int, restStart);
+
+    Harness h;
+    h.form.setDocumentText(QStringLiteral("Hello世界, OK!"));
+    h.form.Check2->setChecked(mixed);
+    h.click(ReadingController::Read);
+    for (int i = 0; i < endsBefore; ++i)
+        h.engine.raiseEndStream();
+    h.engine.raiseWord(heard, 1);
+    const QString word = h.form.Label1->text();
+    const int knob = h.form.Cmdlength->x();
+    const QString states = h.enabledStates();
+    if (paused)
+        h.click(ReadingController::PauseResume);
+
+    h.announce(QStringLiteral("开会"));
+    QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
+    QVERIFY(!h.engine.paused()); // heard even when the reading was paused
+    // Its words are not the document's.
+    h.engine.raiseWord(0, 1);
+    QCOMPARE(h.form.Label1->text(), word);
+    QCOMPARE(h.selection(), word);
+    QCOMPARE(h.form.Cmdlength->x(), knob);
+    h.engine.raiseEndStream();
+
+    // The reading carries on from the word it was interrupted at, paused if it was.
+    QCOMPARE(h.engine.spoken().last().text, rest);
+    QCOMPARE(h.engine.spoken().last().voice, voice);
+    QCOMPARE(h.engine.paused(), paused);
+    QCOMPARE(h.reading().paused(), paused ? 1 : 0);
+    QCOMPARE(h.form.Label2[3]->text(), paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    if (paused)
+        h.click(ReadingController::PauseResume);
+    QCOMPARE(h.enabledStates(), states);
+    h.engine.raiseWord(0, 1);
+    QCOMPARE(h.selStart(), restStart);
+    h.engine.raiseEndStream();
+    QCOMPARE(h.engine.spoken().last().text,
+             mixed ? QStringLiteral("OK!") : rest); // the runs go on; a plain reading ends
+    QCOMPARE(h.engine.spoken().size(), (mixed ? 4 : 3) + endsBefore);
 }
 
 void TestForm1Reading::wordEvents_data()
@@ -421,6 +511,9 @@ void TestForm1Reading::characterLoadedFollowsSentences()
     h.engine.raiseWord(0, 5);
     QCOMPARE(h.selLength(), 0); // no word following
     h.engine.raiseSentence(11, 11);
+    QCOMPARE(h.selection(), QStringLiteral("Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Speak Second one."));
+    h.engine.raiseSentence(0, 5, h.engine.lastStream() + 1); // speech the reading did not start
     QCOMPARE(h.selection(), QStringLiteral("Second one."));
     QCOMPARE(genie->requests.last(), QStringLiteral("Speak Second one."));
 }
