@@ -250,6 +250,9 @@ private Q_SLOTS:
     // Text dragged inside the box moves, as in any text box, and Ctrl+Z puts it back.
     void dragInsideMoves()
     {
+        // The offscreen platform's drag never drops; under xvfb-run with -platform xcb it does.
+        if (QGuiApplication::platformName() != u"xcb"_qs)
+            QSKIP("needs a platform that performs drags (xcb)");
         Harness h;
         const QString text = u"AAAA BBBB CCCC DDDD EEEE"_qs;
         h.form.setDocumentText(text);
