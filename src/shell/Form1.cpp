@@ -117,8 +117,16 @@ void Form1::createControls()
     Texten->setObjectName(QStringLiteral("Texten"));
     Texten->setAccessibleName(QStringLiteral("朗读文本"));
     Texten->setGeometry(twipsRect(2640, 480, 5412, 3012));
-    setDocumentText(usageNote());
+    Texten->setPlainText(usageNote()); // the design text: nothing before it to undo to
     connect(Texten, &QPlainTextEdit::textChanged, this, [this] { m_textCacheValid = false; });
+    connect(Texten, &TextenEdit::documentReplaced, this, [this] {
+        m_textCacheValid = false;
+        // A new document reads from its start: the knob goes back to the left end.
+        if (m_reading) {
+            m_reading->newDocument();
+            Cmdlength->setToolTip(QString());
+        }
+    });
 
     Frame1 = new QGroupBox(QStringLiteral("朗读列表"), this);
     Frame1->setGeometry(twipsRect(240, 480, 2172, 3252));
@@ -281,19 +289,10 @@ QString Form1::documentText() const
     return text();
 }
 
-void Form1::setDocumentText(const QString& text)
-{
-    Texten->setPlainText(text);
-    m_textCache = Texten->toPlainText();
-    m_textCacheValid = true;
-    if (m_reading) { // not yet while the controls are made
-        m_reading->newDocument();
-        Cmdlength->setToolTip(QString());
-    }
-}
-
 QString Form1::text() const
 {
+    // Taken from the box when asked for, not on every load: a large document is not held
+    // twice while nobody reads it.
     if (!m_textCacheValid) {
         m_textCache = Texten->toPlainText();
         m_textCacheValid = true;
@@ -303,7 +302,7 @@ QString Form1::text() const
 
 int Form1::textLength() const
 {
-    return static_cast<int>(text().size());
+    return Texten->document()->characterCount() - 1;
 }
 
 void Form1::setSelection(int start, int length)
@@ -325,8 +324,13 @@ int Form1::selectionStart() const
 
 QString Form1::selectedText() const
 {
-    const QTextCursor cursor = Texten->textCursor();
-    return text().mid(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+    // As toPlainText() has them: the box keeps line breaks as separators.
+    QString selected = Texten->textCursor().selectedText();
+    for (QChar& c : selected) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    }
+    return selected;
 }
 
 void Form1::setCommandEnabled(int index, bool enabled)

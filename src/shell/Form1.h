@@ -86,6 +86,7 @@ public:
     // The ten-second tick: the reminder's announcement, then an idle behaviour.
     void Timer1_Timer();
     QString documentText() const;
+    // Replaces the document, as a text drop does: one step that Ctrl+Z takes back.
     void setDocumentText(const QString& text);
 
     int LastState = 0;
@@ -114,8 +115,9 @@ public:
 
     // ---- Documents: text loading, the reading list, the locator (Form1Documents.cpp) ----
 public:
-    // Empties the document, reads the file off the UI thread and shows it when read; of
-    // loads still under way the last one asked for wins.
+    // Reads the file off the UI thread and shows it once read whole (a large file's start
+    // first); the box takes no edits meanwhile. Of loads still under way the last one asked
+    // for wins; one that fails leaves the document as it was.
     void LoadTextFile(const QString& path);
     void AddToReadingList(const QString& path);
     void Label5_Click(); // the open command "打开文本"
@@ -135,6 +137,8 @@ public:
 
 private:
     void setUpDocuments();
+    void startLoad(const QString& path, std::function<void()> onRead = {});
+    void loadFailed(TextFileStatus status, qint64 size);
     void setKnobColour(const QColor& colour);
     std::unique_ptr<TextLoader> m_textLoader;
     Locator m_locator;

@@ -9,6 +9,7 @@
 #include "reading/SpeechEngine.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
+#include "shell/PlainTextDocument.h"
 #include "shell/TextenEdit.h"
 
 #include <QDragEnterEvent>
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 #include <functional>
@@ -51,6 +53,23 @@ bool isExistingFile(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+// Only ordinary files go into the reading list from a drop.
+QStringList existingFiles(const QStringList& paths)
+{
+    QStringList files;
+    for (const QString& path : paths) {
+        if (isExistingFile(path))
+            files.append(path);
+    }
+    return files;
+}
+
+QString inMegabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1 << 20), 'f', bytes < (10 << 20) ? 1 : 0) +
+           QStringLiteral(" MB");
+}
+
 const QColor kKnobGreen(0, 255, 0);
 const QColor kKnobYellow(255, 255, 0);
 
@@ -59,7 +78,23 @@ const QColor kKnobYellow(255, 255, 0);
 void Form1::setUpDocuments()
 {
     m_textLoader = std::make_unique<TextLoader>(
-        m_services.gbk, [this](const QString& text) { setDocumentText(text); });
+        m_services.gbk,
+        [font = Texten->font()](const QString& text, const TextLoader::Step& step) {
+            return std::unique_ptr<QObject>(makePlainTextDocument(text, font, step).release());
+        },
+        [this](std::unique_ptr<QObject> made, bool complete) {
+            std::unique_ptr<QTextDocument> document(qobject_cast<QTextDocument*>(made.release()));
+            if (!document)
+                return;
+            if (complete)
+                Texten->replaceDocument(std::move(document));
+            else
+                Texten->showLoadingStart(std::move(document));
+        });
+    connect(m_textLoader.get(), &TextLoader::progress, Texten, &TextenEdit::setLoadingProgress);
+    connect(
+        m_textLoader.get(), &TextLoader::failed, this,
+        [this](const QString&, TextFileStatus status, qint64 size) { loadFailed(status, size); });
 
     connect(Label5, &CommandLabel::clicked, this, [this] { Label5_Click(); });
     connect(Texten, &TextenEdit::textDropped, this, &Form1::Texten_TextDropped);
@@ -140,7 +175,34 @@ bool Form1::documentLoadPending() const
 
 void Form1::LoadTextFile(const QString& path)
 {
-    m_textLoader->LoadTextFile(path);
+    startLoad(path);
+}
+
+void Form1::startLoad(const QString& path, std::function<void()> onRead)
+{
+    Texten->beginLoading();
+    m_textLoader->LoadTextFile(path, std::move(onRead));
+}
+
+void Form1::loadFailed(TextFileStatus status, qint64 size)
+{
+    // The document stays as it was; only a file too large to hold is worth a word.
+    Texten->endLoading();
+    if (status != TextFileStatus::TooLarge)
+        return;
+    MessageBoxPort::Request tooLarge;
+    tooLarge.text =
+        size > 0 ? QStringLiteral("这个文件太大了（%1），打不开：本程序最多打开 %2 的文本文件。")
+                       .arg(inMegabytes(size), inMegabytes(m_textLoader->maxBytes()))
+                 : QStringLiteral("这个文件太大了，内存装不下，打不开。");
+    tooLarge.icon = MessageBoxPort::Icon::Warning;
+    m_services.messages.show(tooLarge);
+}
+
+void Form1::setDocumentText(const QString& text)
+{
+    m_textLoader->supersede();
+    Texten->replaceDocument(makePlainTextDocument(text, Texten->font()));
 }
 
 void Form1::AddToReadingList(const QString& path)
@@ -163,21 +225,21 @@ void Form1::Label5_Click()
     if (!isExistingFile(path))
         return;
     // The list gets the file only once it has been read: a failed read ends the command.
-    m_textLoader->LoadTextFile(path, [this, path] { AddToReadingList(path); });
+    startLoad(path, [this, path] { AddToReadingList(path); });
 }
 
 void Form1::Texten_TextDropped(const QString& text)
 {
-    m_textLoader->supersede();
     setDocumentText(text);
 }
 
-void Form1::Texten_FilesDropped(const QStringList& paths)
+void Form1::Texten_FilesDropped(const QStringList& dropped)
 {
+    const QStringList paths = existingFiles(dropped);
     if (paths.isEmpty())
         return;
     // As the open command: a first file that cannot be read leaves the list as it was.
-    m_textLoader->LoadTextFile(paths.constFirst(), [this, paths] {
+    startLoad(paths.constFirst(), [this, paths] {
         for (const QString& path : paths)
             AddToReadingList(path);
     });
@@ -213,7 +275,7 @@ void Form1::ListView1_RightPress(const QPoint& viewportPos)
 
 void Form1::ListView1_FilesDropped(const QStringList& paths)
 {
-    for (const QString& path : paths)
+    for (const QString& path : existingFiles(paths))
         AddToReadingList(path);
 }
 

@@ -2,9 +2,14 @@
 
 #include "documents/DropData.h"
 
+#include <QAbstractUndoItem>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QPointer>
+#include <QTextDocument>
 
 namespace lirondo {
 
@@ -14,6 +19,19 @@ bool carriesSomething(const QMimeData* data)
 {
     return droppedText(*data).has_value() || !droppedFiles(*data).isEmpty();
 }
+
+// The first step of a replacing document's undo history: undone, the box shows the
+// document it replaced. Later, not from inside the document's own undo.
+class ReplacementUndo : public QAbstractUndoItem
+{
+public:
+    explicit ReplacementUndo(std::function<void()> restore) : m_restore(std::move(restore)) {}
+    void undo() override { m_restore(); }
+    void redo() override {}
+
+private:
+    std::function<void()> m_restore;
+};
 
 } // namespace
 
@@ -26,11 +44,124 @@ TextenEdit::TextenEdit(QWidget* parent) : QPlainTextEdit(parent)
     setAcceptDrops(true);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
+    // Every document shown is ours, so the one replaced can be kept.
+    m_current = std::make_unique<QTextDocument>();
+    m_current->setDocumentLayout(new QPlainTextDocumentLayout(m_current.get()));
+    m_current->setDefaultFont(font());
+    setDocument(m_current.get());
+
+    m_progressLine = new QLabel(this);
+    m_progressLine->setObjectName(QStringLiteral("loadingProgress"));
+    m_progressLine->setAutoFillBackground(true);
+    m_progressLine->hide();
+}
+
+TextenEdit::~TextenEdit()
+{
+    // Let go of our documents before the box goes.
+    setDocument(nullptr);
+}
+
+void TextenEdit::show(QTextDocument* document)
+{
+    if (document->defaultFont() != font())
+        document->setDefaultFont(font());
+    setDocument(document);
+    Q_EMIT documentReplaced();
+}
+
+void TextenEdit::replaceDocument(std::unique_ptr<QTextDocument> document)
+{
+    setLoading(false);
+    m_previous = std::move(m_current);
+    m_current = std::move(document);
+    show(m_current.get());
+    m_start.reset();
+    m_current->setUndoRedoEnabled(true);
+    QPointer<TextenEdit> self(this);
+    QTextDocument* replacing = m_current.get();
+    m_current->appendUndoItem(new ReplacementUndo([self, replacing] {
+        if (self)
+            QMetaObject::invokeMethod(
+                self,
+                [self, replacing] {
+                    if (self && self->m_current.get() == replacing)
+                        self->restorePrevious();
+                },
+                Qt::QueuedConnection);
+    }));
+}
+
+void TextenEdit::restorePrevious()
+{
+    if (!m_previous || m_loading)
+        return;
+    const std::unique_ptr<QTextDocument> undone = std::move(m_current);
+    m_current = std::move(m_previous);
+    show(m_current.get());
+}
+
+void TextenEdit::setLoading(bool loading)
+{
+    m_loading = loading;
+    setReadOnly(loading);
+    if (!loading)
+        m_progressLine->hide();
+}
+
+void TextenEdit::beginLoading()
+{
+    setLoading(true);
+    setLoadingProgress(0);
+}
+
+void TextenEdit::setLoadingProgress(int percent)
+{
+    if (!m_loading)
+        return;
+    m_progressLine->setText(QStringLiteral("正在打开 … %1%").arg(percent));
+    m_progressLine->adjustSize();
+    const QRect area = viewport()->geometry();
+    m_progressLine->move(area.left(), area.bottom() + 1 - m_progressLine->height());
+    m_progressLine->show();
+    m_progressLine->raise();
+}
+
+QString TextenEdit::loadingCaption() const
+{
+    return m_progressLine->isVisible() || m_loading ? m_progressLine->text() : QString();
+}
+
+void TextenEdit::showLoadingStart(std::unique_ptr<QTextDocument> start)
+{
+    if (!m_loading)
+        return;
+    show(start.get());
+    m_start = std::move(start);
+}
+
+void TextenEdit::endLoading()
+{
+    if (!m_loading)
+        return;
+    setLoading(false);
+    if (m_start) {
+        show(m_current.get());
+        m_start.reset();
+    }
+}
+
+bool TextenEdit::fromInside(const QDropEvent* event) const
+{
+    const QObject* source = event->source();
+    return source != nullptr && (source == this || source == viewport());
 }
 
 void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (carriesSomething(event->mimeData()))
+    if (fromInside(event))
+        QPlainTextEdit::dragEnterEvent(event);
+    else if (carriesSomething(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -38,7 +169,9 @@ void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
 
 void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (carriesSomething(event->mimeData()))
+    if (fromInside(event))
+        QPlainTextEdit::dragMoveEvent(event);
+    else if (carriesSomething(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -46,6 +179,11 @@ void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
 
 void TextenEdit::dropEvent(QDropEvent* event)
 {
+    // Our own selection dragged within the box: an ordinary edit, undone by Ctrl+Z.
+    if (fromInside(event)) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
     // Text first: a drop that carries both is a text drop.
     const QMimeData* data = event->mimeData();
     if (const std::optional<QString> text = droppedText(*data)) {

@@ -3,6 +3,7 @@
 #include "shell/CommandLabel.h"
 #include "shell/TextenEdit.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -37,6 +40,9 @@ struct Harness : Form1Fakes
             if (!f.open(QIODevice::WriteOnly) || f.write(gbk.encode(text)) < 0)
                 qFatal("cannot write a test file");
         }
+        QFile huge(path(u"huge.txt"_qs)); // sparse: one byte over the limit
+        if (!huge.open(QIODevice::WriteOnly) || !huge.resize(kMaxTextFileBytes + 1))
+            qFatal("cannot write a test file");
         form.ListView1->resize(200, 200);
         messages.shown.clear(); // the start-up note about the missing English voice
     }
@@ -163,6 +169,15 @@ private Q_SLOTS:
         QTest::newRow("box: three files")
             << false << QString() << QStringList{u"b.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs} << true
             << u"乙"_qs << QStringList{u"b.txt|b.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs};
+        // Only ordinary files are opened and listed; what cannot be read changes nothing.
+        QTest::newRow("box: a folder among the files")
+            << false << QString() << QStringList{u"folder"_qs, u"a.txt"_qs, u"folder"_qs} << true
+            << u"甲"_qs << QStringList{u"a.txt|a.txt"_qs};
+        QTest::newRow("box: a folder alone") << false << QString() << QStringList{u"folder"_qs}
+                                             << true << QString() << QStringList{};
+        QTest::newRow("box: too large, with a message")
+            << false << QString() << QStringList{u"huge.txt"_qs} << true << QString()
+            << QStringList{};
         QTest::newRow("box: a web link is text")
             << false << QString() << QStringList{u"https://example.org/a.txt"_qs} << true
             << u"https://example.org/a.txt"_qs << QStringList{};
@@ -172,7 +187,7 @@ private Q_SLOTS:
         // The list takes paths as they are, without opening or testing them.
         QTest::newRow("list: files beside text")
             << true << u"words"_qs << QStringList{u"folder"_qs, u"a.txt"_qs} << true << u"乙"_qs
-            << QStringList{u"folder|folder"_qs, u"a.txt|a.txt"_qs};
+            << QStringList{u"a.txt|a.txt"_qs};
         QTest::newRow("list: text alone is refused")
             << true << u"words"_qs << QStringList{} << false << u"乙"_qs << QStringList{};
     }
@@ -186,7 +201,11 @@ private Q_SLOTS:
         QFETCH(QString, document);
         QFETCH(QStringList, entries);
         Harness h;
-        h.form.LoadTextFile(h.path(u"b.txt"_qs)); // still under way: a text drop outlasts it
+        const QString before = h.document();
+        if (document.isNull()) // nothing is shown: the box keeps what it had
+            document = before;
+        else
+            h.form.LoadTextFile(h.path(u"b.txt"_qs)); // still under way: a drop outlasts it
         QStringList paths;
         for (const QString& name : files)
             paths.append(name.contains(u':') ? name : h.path(name));
@@ -195,6 +214,77 @@ private Q_SLOTS:
         SETTLE(h);
         QCOMPARE(h.document(), document);
         QCOMPARE(h.entries(), entries);
+        QCOMPARE(h.messages.shown.size(), files.contains(u"huge.txt"_qs) ? 1 : 0);
+        if (!h.messages.shown.isEmpty())
+            QCOMPARE(h.messages.shown.first().text,
+                     u"这个文件太大了（1024 MB），打不开：本程序最多打开 1024 MB 的文本文件。"_qs);
+        QVERIFY(!h.form.Texten->isReadOnly());
+        // Replacing the document is one step that Ctrl+Z takes back.
+        QTest::keyClick(h.form.Texten, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(h.document(), before);
+    }
+
+    // While a file loads, the box takes no edits and says so; then it shows the file.
+    void typingDuringLoad()
+    {
+        Harness h;
+        const QString line = u"第一行 a line\n"_qs;
+        QFile big(h.path(u"big.txt"_qs));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        const QByteArray bytes = h.gbk.encode(line).repeated(400000);
+        QVERIFY(big.write(bytes) == bytes.size());
+        big.close();
+        h.form.LoadTextFile(big.fileName());
+        QTest::keyClicks(h.form.Texten, u"typed"_qs);
+        QVERIFY(h.form.Texten->loadingCaption().startsWith(u"正在打开 … "_qs));
+        QVERIFY(!h.document().contains(u"typed"_qs));
+        SETTLE(h);
+        QCOMPARE(h.document(), line.repeated(400000));
+        QCOMPARE(h.form.Texten->loadingCaption(), QString());
+        // The box holds few blocks, and the same positions as the plain text.
+        QVERIFY(h.form.Texten->document()->blockCount() < 400000 / 8);
+        h.form.reading().setTextlength(line.size() * 3);
+        h.form.reading().Label2_Click(ReadingController::Read);
+        QCOMPARE(h.form.Texten->textCursor().selectedText().left(3), u"第一行"_qs);
+    }
+
+    // Text dragged inside the box moves, as in any text box, and Ctrl+Z puts it back.
+    void dragInsideMoves()
+    {
+        // The offscreen platform's drag never drops; under xvfb-run with -platform xcb it does.
+        if (QGuiApplication::platformName() != u"xcb"_qs)
+            QSKIP("needs a platform that performs drags (xcb)");
+        Harness h;
+        const QString text = u"AAAA BBBB CCCC DDDD EEEE"_qs;
+        h.form.setDocumentText(text);
+        h.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form));
+        TextenEdit* box = h.form.Texten;
+        QTextCursor select = box->textCursor();
+        select.setPosition(5);
+        select.setPosition(9, QTextCursor::KeepAnchor);
+        box->setTextCursor(select);
+        const auto at = [box](int position) {
+            QTextCursor c(box->document());
+            c.setPosition(position);
+            return box->cursorRect(c).center();
+        };
+        QWidget* view = box->viewport();
+        QTest::mousePress(view, Qt::LeftButton, {}, at(7));
+        // The drag runs its own loop: the moves and the release come from inside it.
+        QTimer::singleShot(50, view, [&] {
+            QTest::mouseMove(view, at(17));
+            QTest::mouseMove(view, at(20));
+            QTest::mouseRelease(view, Qt::LeftButton, {}, at(20));
+        });
+        QTest::mouseMove(view, at(7) + QPoint(QApplication::startDragDistance() + 2, 0));
+        QTest::mouseMove(view, at(12));
+        QTRY_VERIFY(h.document() != text);
+        QCOMPARE(h.document().size(), text.size());
+        QCOMPARE(h.document().count(u"BBBB"_qs), 1);
+        QVERIFY(h.document().contains(u"EEEE"_qs));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(h.document(), text);
     }
 
     void rightClickRemoval_data()

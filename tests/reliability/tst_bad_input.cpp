@@ -103,9 +103,7 @@ void TestBadInput::badInput_data()
     QTest::addColumn<QStringList>("messages");
 
     // Text files, by the list click, the drop and the open command: the file's text (T), an
-    // empty box (E) or the text from before (U). The click and the open command look for an
-    // ordinary file first and do nothing without one; the drop reads whatever it was given
-    // and empties the box when that cannot be read.
+    // empty box (E) or the text from before (U). A file that cannot be read changes nothing.
     const auto text = [](const char* name, Source source, const QByteArray& bytes,
                          const QString& text, const char* shown) {
         const char* vias[] = {"click", "drop", "open"};
@@ -135,10 +133,10 @@ void TestBadInput::badInput_data()
     };
     for (const auto& [name, bytes, shown] : contents)
         text(name, Source::File, bytes, shown, "TTT");
-    text("directory", Source::Directory, {}, {}, "UEU");
-    text("unreadable", Source::Unreadable, "secret", {}, "EEE");
-    text("vanished", Source::Vanished, "gone", {}, "UEU");
-    text("symlink to nothing", Source::DanglingLink, {}, {}, "UEU");
+    text("directory", Source::Directory, {}, {}, "UUU");
+    text("unreadable", Source::Unreadable, "secret", {}, "UUU");
+    text("vanished", Source::Vanished, "gone", {}, "UUU");
+    text("symlink to nothing", Source::DanglingLink, {}, {}, "UUU");
 
     // Character files: the default file fails, so "显示精灵" offers a search.
     QFile merlin(QStringLiteral(LIRONDO_MERLIN_ACS));
