@@ -165,6 +165,8 @@ void ReadingController::endReadingAtOnce()
 void ReadingController::stop()
 {
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    if (m_genie)
+        m_genie->EndSentence(); // a purged sentence raises no end of stream
     m_stopped = -1;
     m_view.setCommandEnabled(Read, true);
     m_view.setCommandEnabled(Stop, false);
@@ -175,6 +177,8 @@ void ReadingController::stopForLocator()
 {
     m_stopped = -1;
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    if (m_genie)
+        m_genie->EndSentence();
     m_view.setCommandEnabled(Read, true);
     m_view.setCommandEnabled(Stop, false);
     m_view.setCommandEnabled(PauseResume, false);
@@ -267,11 +271,13 @@ void ReadingController::eVoice_Sentence(int /*stream*/, int position, int length
     const int start = startOfCharacter(text, positionInText(position));
     m_view.setSelection(start, endOfCharacter(text, start + length) - start);
     if (m_genie)
-        m_genie->Speak(m_view.selectedText());
+        m_genie->SpeakSentence(m_view.selectedText());
 }
 
 void ReadingController::eVoice_EndStream(int /*stream*/)
 {
+    if (m_genie)
+        m_genie->EndSentence(); // its last sentence has been heard
     m_view.setCommandEnabled(Read, true);
     if (!m_view.mixedReading()) {
         if (m_view.loopReading()) {
