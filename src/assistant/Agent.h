@@ -19,6 +19,11 @@ public:
     virtual bool Hide() = 0;
     virtual bool Visible() const = 0;
     virtual bool Speak(const QString& text) = 0;
+    // The sentence of the reading being heard now: it ends the balloon of the sentence
+    // before and takes the place of one not yet shown. EndSentence: the sentence is no
+    // longer heard (the reading stopped or its text ended).
+    virtual bool SpeakSentence(const QString& text) = 0;
+    virtual void EndSentence() = 0;
     virtual bool Play(const QString& animation) = 0;
     virtual bool MoveTo(int x, int y) = 0; // screen pixels
     virtual int Width() const = 0;

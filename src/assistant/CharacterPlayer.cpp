@@ -3,6 +3,7 @@
 #include "assistant/RandomSource.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace lirondo {
 
@@ -11,6 +12,48 @@ namespace {
 // Requests that complete at once (while hidden, for instance) cost no timer round
 // trip; this many of them per call keeps one call short even with a full queue.
 constexpr int kStepsPerAdvance = 64;
+
+// With a request waiting, an animation that loops at random plays on by design for at
+// most this many steps a frame before it takes its exit branches.
+constexpr int kWaitingStepsPerFrame = 8;
+
+// Whether playing frame i on by design (the next frame, or a branch the draw can
+// take) can reach the end of the animation.
+QList<bool> framesThatEndAlone(const acs::Animation& animation)
+{
+    const qsizetype n = animation.frames.size();
+    // Edges reversed; node n is the end.
+    QList<QList<qsizetype>> into(n + 1);
+    for (qsizetype i = 0; i < n; ++i) {
+        int cumulative = 0;
+        for (const acs::Branch& branch : animation.frames.at(i).branches) {
+            if (cumulative >= 100)
+                break; // the draws are used up: later branches are never taken
+            const int probability = std::clamp(branch.probability, 0, 100);
+            if (probability > 0) {
+                const bool inside = branch.frameIndex >= 0 && branch.frameIndex < n;
+                into[inside ? branch.frameIndex : n].append(i);
+            }
+            cumulative += probability;
+        }
+        if (cumulative < 100)
+            into[i + 1].append(i);
+    }
+    QList<bool> reaches(n + 1, false);
+    QList<qsizetype> todo{n};
+    reaches[n] = true;
+    while (!todo.isEmpty()) {
+        const qsizetype to = todo.takeLast();
+        for (const qsizetype from : std::as_const(into.at(to))) {
+            if (!reaches.at(from)) {
+                reaches[from] = true;
+                todo.append(from);
+            }
+        }
+    }
+    reaches.removeLast();
+    return reaches;
+}
 
 } // namespace
 
@@ -43,6 +86,9 @@ CharacterPlayer::CharacterPlayer(acs::Character character, RandomSource& random,
         }
     }
     m_speakingAnimation = stateAnimation(QStringLiteral("SPEAKING"), QString());
+    m_endsAlone.reserve(m_character.animations.size());
+    for (const acs::Animation& animation : std::as_const(m_character.animations))
+        m_endsAlone.append(framesThatEndAlone(animation));
     m_animation = m_restAnimation;
     m_frame = m_restFrame;
 }
@@ -55,6 +101,8 @@ int CharacterPlayer::speakDurationMs(const QString& text)
 
 bool CharacterPlayer::requestShow()
 {
+    m_queue.clear();
+    cutActive();
     if (!enqueue({Kind::Show, -1, {}, {}}))
         return false;
     m_visibleRequested = true;
@@ -63,6 +111,12 @@ bool CharacterPlayer::requestShow()
 
 bool CharacterPlayer::requestHide()
 {
+    auto farewell = m_queue.end();
+    while (farewell != m_queue.begin() && std::prev(farewell)->kind == Kind::Speak &&
+           !std::prev(farewell)->sentence)
+        --farewell;
+    m_queue.erase(m_queue.begin(), farewell);
+    cutActive();
     if (!enqueue({Kind::Hide, -1, {}, {}}))
         return false;
     m_visibleRequested = false;
@@ -72,6 +126,38 @@ bool CharacterPlayer::requestHide()
 bool CharacterPlayer::requestSpeak(const QString& text)
 {
     return enqueue({Kind::Speak, -1, text, {}});
+}
+
+bool CharacterPlayer::requestSentence(const QString& text)
+{
+    if (text.isEmpty()) {
+        endSentence();
+        return true;
+    }
+    if (m_active && isSentence(m_active->request))
+        cutActive();
+    for (Request& request : m_queue) {
+        if (isSentence(request)) {
+            request.text = text;
+            return true;
+        }
+    }
+    return enqueue({Kind::Speak, -1, text, {}, true});
+}
+
+void CharacterPlayer::endSentence()
+{
+    std::erase_if(m_queue, [this](const Request& request) { return isSentence(request); });
+    if (m_active && isSentence(m_active->request))
+        cutActive();
+}
+
+void CharacterPlayer::cutActive()
+{
+    if (!m_active || m_active->cut)
+        return;
+    m_active->cut = true;
+    Q_EMIT wake();
 }
 
 bool CharacterPlayer::requestPlay(const QString& animation)
@@ -191,7 +277,8 @@ int CharacterPlayer::begin()
         if (!m_onScreen || request.text.isEmpty())
             return -1;
         setBalloon(request.text);
-        m_active->speakLeftMs = speakDurationMs(request.text);
+        // A sentence's balloon lasts until the next sentence or the end of the reading.
+        m_active->speakLeftMs = request.sentence ? kMaxSentenceMs : speakDurationMs(request.text);
         int delay = m_speakingAnimation >= 0 ? startAnimation(m_speakingAnimation) : -1;
         if (delay < 0)
             delay = m_active->speakLeftMs;
@@ -211,6 +298,9 @@ int CharacterPlayer::begin()
 int CharacterPlayer::stepActive()
 {
     Active& active = *m_active;
+    // Cut short: done now; a played animation leaves by its exit branches.
+    if (active.cut && active.request.kind != Kind::Play)
+        return -1;
     switch (active.request.kind) {
     case Kind::Show:
     case Kind::Hide:
@@ -252,6 +342,7 @@ int CharacterPlayer::startAnimation(int animation)
 {
     m_active->exiting = false;
     m_active->exitSteps = 0;
+    m_active->waitingSteps = 0;
     if (animation < 0 || animation >= m_character.animations.size() ||
         m_character.animations.at(animation).frames.isEmpty())
         return -1;
@@ -267,10 +358,17 @@ int CharacterPlayer::stepAnimation()
     if (m_frame < 0 || m_frame >= frameCount)
         return -1;
     Active& active = *m_active;
-    // Someone is waiting: leave by the exit branches instead of looping on. Only
-    // played animations give way; the speaking one is timed by its balloon.
-    if (active.request.kind != Kind::Speak && !m_queue.empty())
+    if (active.cut) {
         active.exiting = true;
+    } else if (!active.exiting && active.request.kind != Kind::Speak && !m_queue.empty()) {
+        // Someone is waiting: the animation still plays as designed, its loops
+        // included, and leaves by its exit branches only where it could not end by
+        // itself, or once it has kept the queue waiting for many passes. The speaking
+        // animation is timed by its balloon.
+        if (!m_endsAlone.at(m_animation).at(m_frame) ||
+            ++active.waitingSteps > kWaitingStepsPerFrame * frameCount)
+            active.exiting = true;
+    }
 
     const acs::Frame& frame = animation.frames.at(m_frame);
     int next = m_frame + 1;

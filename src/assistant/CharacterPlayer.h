@@ -27,16 +27,25 @@ public:
     static constexpr int kMoveStepMs = 25;
     static constexpr int kMaxSize = 4096;   // drawn size limit, pixels
     static constexpr int kMaxQueued = 1000; // requests beyond this are refused
+    // A sentence that nobody ends (a reading wedged) still lets its balloon go.
+    static constexpr int kMaxSentenceMs = 60000;
 
     CharacterPlayer(acs::Character character, RandomSource& random, QObject* parent = nullptr);
 
     const acs::Character& character() const { return m_character; }
 
     // Requests: queued and performed in order. false when refused at once
-    // (an unknown animation, a full queue).
+    // (an unknown animation, a full queue). Show drops what is queued and cuts short
+    // what is under way: the character comes forward now. Hide does the same, except
+    // for the balloons asked for right before it (its farewell).
     bool requestShow();
     bool requestHide();
     bool requestSpeak(const QString& text);
+    // The sentence of the reading being heard now: it ends the balloon of the
+    // sentence before and takes the place of one not yet shown, so the balloon never
+    // lags behind the voice. endSentence(): nothing is being read any more.
+    bool requestSentence(const QString& text);
+    void endSentence();
     bool requestPlay(const QString& animation);
     bool requestMoveTo(int x, int y);
 
@@ -68,7 +77,8 @@ public:
     static int speakDurationMs(const QString& text);
 
 Q_SIGNALS:
-    // A request arrived while nothing was going on: call advance() soon.
+    // A request arrived while nothing was going on, or what was under way was cut
+    // short: call advance() now.
     void wake();
     void frameChanged();
     void onScreenChanged(bool onScreen);
@@ -91,6 +101,7 @@ private:
         int animation = -1;
         QString text;
         QPoint target;
+        bool sentence = false; // Speak: a sentence of the reading
     };
     struct Active
     {
@@ -99,11 +110,18 @@ private:
         int speakLeftMs = 0;    // Speak: balloon time left
         int moveStep = 0;       // Move: steps done
         QPoint moveFrom;
-        int exitSteps = 0; // guards exit branches that loop
+        int exitSteps = 0;    // guards exit branches that loop
+        int waitingSteps = 0; // frames played by design while a request waits
         bool exiting = false;
+        bool cut = false; // finish now (animations: by their exit branches)
     };
 
     bool enqueue(Request request);
+    void cutActive();
+    bool isSentence(const Request& request) const
+    {
+        return request.kind == Kind::Speak && request.sentence;
+    }
     int begin(); // starts the next queued request; -1 when it completed at once
     int stepActive();
     int startAnimation(int animation);
@@ -131,6 +149,10 @@ private:
     int m_restAnimation = -1;
     int m_restFrame = -1;
     int m_speakingAnimation = -1;
+    // Per animation and frame: whether playing on by design can reach the end. A
+    // frame that cannot (a loop of certain branches) leaves by its exit branch once a
+    // request waits.
+    QList<QList<bool>> m_endsAlone;
 };
 
 } // namespace lirondo

@@ -15,10 +15,8 @@ LoadedCharacter::LoadedCharacter(QString id, acs::Character character,
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &LoadedCharacter::advance);
-    connect(m_player.get(), &CharacterPlayer::wake, this, [this] {
-        if (!m_timer.isActive())
-            m_timer.start(0);
-    });
+    // Also while a frame or a balloon is timed: what it was timing has been cut short.
+    connect(m_player.get(), &CharacterPlayer::wake, this, [this] { m_timer.start(0); });
     connect(m_player.get(), &CharacterPlayer::balloonChanged, this,
             [this](const QString& text) { m_balloon->say(text, figure()); });
     connect(m_player.get(), &CharacterPlayer::positionChanged, this,
@@ -68,6 +66,16 @@ bool LoadedCharacter::Visible() const
 bool LoadedCharacter::Speak(const QString& text)
 {
     return m_player->requestSpeak(text);
+}
+
+bool LoadedCharacter::SpeakSentence(const QString& text)
+{
+    return m_player->requestSentence(text);
+}
+
+void LoadedCharacter::EndSentence()
+{
+    m_player->endSentence();
 }
 
 bool LoadedCharacter::Play(const QString& animation)

@@ -30,6 +30,8 @@ public:
     bool Hide() override;
     bool Visible() const override;
     bool Speak(const QString& text) override;
+    bool SpeakSentence(const QString& text) override;
+    void EndSentence() override;
     bool Play(const QString& animation) override;
     bool MoveTo(int x, int y) override;
     int Width() const override;

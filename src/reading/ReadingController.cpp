@@ -180,6 +180,8 @@ void ReadingController::stop()
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
     m_resumeAt = -1;
+    if (m_genie)
+        m_genie->EndSentence(); // a purged sentence raises no end of stream
     m_stopped = -1;
     m_view.setCommandEnabled(Read, true);
     m_view.setCommandEnabled(Stop, false);
@@ -204,6 +206,8 @@ void ReadingController::interruptForAnnouncement()
     // Dropped here, so that letting a pause go below cannot play a moment of the reading.
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
+    if (m_genie)
+        m_genie->EndSentence(); // the announcement is said now, not behind a backlog
     if (m_paused != 0)
         m_eVoice.resume();
 }
@@ -294,7 +298,7 @@ void ReadingController::eVoice_Sentence(int stream, int position, int length)
     const int start = startOfCharacter(text, positionInText(position));
     m_view.setSelection(start, endOfCharacter(text, start + length) - start);
     if (m_genie)
-        m_genie->Speak(m_view.selectedText());
+        m_genie->SpeakSentence(m_view.selectedText());
 }
 
 void ReadingController::eVoice_EndStream(int stream)
@@ -304,6 +308,8 @@ void ReadingController::eVoice_EndStream(int stream)
         return;
     }
     m_stream = 0;
+    if (m_genie)
+        m_genie->EndSentence(); // its last sentence has been heard
     m_view.setCommandEnabled(Read, true);
     carryOn();
 }

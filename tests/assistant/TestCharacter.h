@@ -10,7 +10,8 @@ namespace lirondo::test {
 //   Loop: 0 → 1, 1 branches back to 0 always, exit from 1 to 2, which ends it;
 //   Chance: 0 branches to 2 with 50 %, else goes on to 1;
 //   Stuck: one frame that branches and exits to itself;
-//   Quick: frames of duration 0.
+//   Quick: frames of duration 0;
+//   Wave: 3 branches back to 2 with 50 %, and 1 to 3 exit to 4.
 inline acs::Character makeTestCharacter()
 {
     acs::Character c;
@@ -47,6 +48,7 @@ inline acs::Character makeTestCharacter()
     add("Chance", {frame(100, -1, {{2, 50}}), frame(100), frame(100)});
     add("Stuck", {frame(100, 0, {{0, 100}})});
     add("Quick", {frame(0), frame(0)});
+    add("Wave", {frame(100), frame(100, 4), frame(100, 4), frame(100, 4, {{2, 50}}), frame(100)});
     return c;
 }
 

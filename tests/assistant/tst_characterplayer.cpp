@@ -6,6 +6,7 @@
 
 using namespace lirondo;
 using namespace lirondo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -20,8 +21,8 @@ private:
     double m_value;
 };
 
-// Records the frames shown ("Greet:1|Greet:2") and drives the player as its timer
-// would, without waiting.
+// Records the frames shown ("Greet:1|Greet:2") and the balloons ("Hello@0", at the
+// fake clock's time), and drives the player as its timer would, without waiting.
 struct Harness
 {
     explicit Harness(double draw = 0, bool shown = true)
@@ -31,11 +32,29 @@ struct Harness
             frames.append(player.character().animations.at(player.animationIndex()).name + u':' +
                           QString::number(player.frameIndex()));
         });
+        QObject::connect(&player, &CharacterPlayer::balloonChanged, [this](const QString& text) {
+            if (!text.isEmpty())
+                balloons.append(text + u'@' + QString::number(now));
+        });
+        QObject::connect(&player, &CharacterPlayer::wake, [this] { due = now; });
         if (shown) {
             player.requestShow();
             run();
             frames.clear();
         }
+        due = -1;
+    }
+
+    // The fake clock moves on by ms, firing the player's timer whenever it is due.
+    void runFor(qint64 ms)
+    {
+        const qint64 until = now + ms;
+        while (due >= 0 && due <= until) {
+            now = due;
+            const int delay = player.advance();
+            due = delay < 0 ? -1 : now + delay;
+        }
+        now = until;
     }
 
     // Steps until the player rests; the time that would have passed, -1 if it never rests.
@@ -53,6 +72,9 @@ struct Harness
     FixedRandom random;
     CharacterPlayer player;
     QStringList frames;
+    QStringList balloons;
+    qint64 now = 0;
+    qint64 due = -1; // when the timer fires next; -1 stopped
 };
 
 } // namespace
@@ -81,6 +103,9 @@ private Q_SLOTS:
         // An exit path that loops would never leave: it is cut off after one step a frame.
         row("looping exit is cut off", "Stuck GreetReturn", 0,
             "Stuck:0|Stuck:0|GreetReturn:0|Show:1");
+        // The return waiting behind does not cut the loop short.
+        row("loop plays before its exit", "Wave GreetReturn", 0.5,
+            "Wave:0|Wave:1|Wave:2|Wave:3|Wave:4|GreetReturn:0|Show:1");
     }
     void playsInOrder()
     {
@@ -125,14 +150,82 @@ private Q_SLOTS:
         QCOMPARE(h.shown(), QStringLiteral("Loop:2|GreetReturn:0|Show:1"));
     }
 
-    // Sentences handed over faster than balloons can show them must not pile up without end.
+    // The balloon says what is being read now, never a backlog; Show and Hide drop what
+    // is queued (Hide keeps its farewell); what remains keeps its order. Script: "+ms" lets
+    // the fake clock run, "say:" a sentence, "end" its end, "speak:" a balloon.
+    void balloonsFollowTheReading_data()
+    {
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QString>("balloons");
+        QTest::addColumn<int>("restsWithinMs"); // after the script
+        QTest::addColumn<bool>("onScreen");
+        const auto row = [](const char* name, const QStringList& script, const QString& balloons,
+                            int restsWithinMs, bool onScreen = true) {
+            QTest::newRow(name) << script << balloons << restsWithinMs << onScreen;
+        };
+        row("a sentence not yet shown is replaced",
+            {u"speak:Hello"_s, u"say:One."_s, u"say:Two."_s, u"say:Three."_s, u"+2400"_s, u"end"_s},
+            u"Hello@0|Three.@2300"_s, 0);
+        row("the next sentence ends the one showing, end ends the last",
+            {u"say:One."_s, u"+300"_s, u"say:Two."_s, u"+300"_s, u"end"_s}, u"One.@0|Two.@300"_s,
+            0);
+        row("a replaced sentence keeps its place",
+            {u"say:One."_s, u"play:Greet"_s, u"say:Two."_s, u"+1000"_s, u"end"_s}, u"Two.@0"_s,
+            300);
+        row("Show drops the backlog and cuts the balloon short",
+            {u"say:One."_s, u"+10"_s, u"play:Greet"_s, u"say:Two."_s, u"show"_s,
+             u"speak:Meeting"_s},
+            u"One.@0|Meeting@10"_s, 2420);
+        row("Hide drops the backlog but keeps its farewell",
+            {u"play:Greet"_s, u"say:One."_s, u"+50"_s, u"play:GreetReturn"_s, u"say:Two."_s,
+             u"speak:Bye"_s, u"hide"_s},
+            u"Bye@250"_s, 200 + 2180 + 100, false);
+        QStringList reading;
+        QString heard;
+        for (int i = 0; i < 60; ++i) {
+            reading << u"say:Sentence %1."_s.arg(i) << u"+700"_s;
+            heard += u"Sentence %1.@%2|"_s.arg(i).arg(i * 700);
+        }
+        row("60 sentences, then Hide leaves at once",
+            reading + QStringList{u"speak:See you next time !"_s, u"hide"_s},
+            heard + u"See you next time !@42000"_s, 2000 + 19 * 60 + 100, false);
+    }
+    void balloonsFollowTheReading()
+    {
+        QFETCH(QStringList, script);
+        QFETCH(QString, balloons);
+        QFETCH(int, restsWithinMs);
+        QFETCH(bool, onScreen);
+        Harness h;
+        for (const QString& step : script) {
+            const QString arg = step.section(u':', 1);
+            if (step.startsWith(u'+'))
+                h.runFor(step.mid(1).toInt());
+            else if (step.startsWith(u"say:"))
+                QVERIFY(h.player.requestSentence(arg));
+            else if (step == u"end")
+                h.player.endSentence();
+            else if (step.startsWith(u"speak:"))
+                QVERIFY(h.player.requestSpeak(arg));
+            else if (step.startsWith(u"play:"))
+                QVERIFY(h.player.requestPlay(arg));
+            else
+                QVERIFY(step == u"show" ? h.player.requestShow() : h.player.requestHide());
+        }
+        h.runFor(restsWithinMs);
+        QCOMPARE(h.balloons.join(u'|'), balloons);
+        QVERIFY2(h.due < 0, "still busy");
+        QCOMPARE(h.player.onScreen(), onScreen);
+        QCOMPARE(h.player.visible(), onScreen);
+    }
+
+    // Balloons asked for faster than they can show must not pile up without end.
     void queueIsBounded()
     {
         Harness h(0, false);
         for (int i = 0; i < CharacterPlayer::kMaxQueued; ++i)
             QVERIFY(h.player.requestSpeak(QStringLiteral("x")));
         QVERIFY(!h.player.requestSpeak(QStringLiteral("x")));
-        QVERIFY(!h.player.requestShow());
         QCOMPARE(h.run(), 0);
         QVERIFY(h.player.requestSpeak(QStringLiteral("x")));
     }

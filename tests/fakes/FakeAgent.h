@@ -10,7 +10,8 @@
 namespace lirondo::test {
 
 // A character that records each request as a line ("Show", "Speak Hello",
-// "Play Greet", "MoveTo 0,200", "Width 188") and refuses what the test tells it to.
+// "Sentence One.", "EndSentence", "Play Greet", "MoveTo 0,200", "Width 188") and refuses
+// what the test tells it to.
 class FakeAgentCharacter final : public AgentCharacter
 {
     Q_OBJECT
@@ -34,6 +35,11 @@ public:
     }
     bool Visible() const override { return m_visible; }
     bool Speak(const QString& text) override { return record(QStringLiteral("Speak ") + text); }
+    bool SpeakSentence(const QString& text) override
+    {
+        return record(QStringLiteral("Sentence ") + text);
+    }
+    void EndSentence() override { record(QStringLiteral("EndSentence")); }
     bool Play(const QString& name) override { return record(QStringLiteral("Play ") + name); }
     bool MoveTo(int x, int y) override
     {

@@ -512,10 +512,16 @@ void TestForm1Reading::characterLoadedFollowsSentences()
     QCOMPARE(h.selLength(), 0); // no word following
     h.engine.raiseSentence(11, 11);
     QCOMPARE(h.selection(), QStringLiteral("Second one."));
-    QCOMPARE(genie->requests.last(), QStringLiteral("Speak Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
     h.engine.raiseSentence(0, 5, h.engine.lastStream() + 1); // speech the reading did not start
     QCOMPARE(h.selection(), QStringLiteral("Second one."));
-    QCOMPARE(genie->requests.last(), QStringLiteral("Speak Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
+    // Its balloon goes when the sentence is no longer heard.
+    h.engine.raiseEndStream();
+    QCOMPARE(genie->requests.last(), QStringLiteral("EndSentence"));
+    genie->requests.clear();
+    h.click(ReadingController::Stop);
+    QCOMPARE(genie->requests, QStringList{QStringLiteral("EndSentence")});
 }
 
 void TestForm1Reading::ratesAndVolume()
