@@ -37,19 +37,25 @@ void CaptionButton::click()
         Q_EMIT clicked();
 }
 
+// Only the left button presses the button: a right click on the close picture must not
+// end the program.
 void CaptionButton::mousePressEvent(QMouseEvent* event)
 {
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
     m_down = true;
     Q_EMIT pressed();
-    event->accept();
 }
 
 void CaptionButton::mouseReleaseEvent(QMouseEvent* event)
 {
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
     const bool click = m_down && rect().contains(event->position().toPoint());
     m_down = false;
     Q_EMIT released();
-    event->accept();
     if (click)
         Q_EMIT clicked();
 }

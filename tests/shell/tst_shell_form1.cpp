@@ -87,6 +87,8 @@ private Q_SLOTS:
     void layoutAndOutlineAtSizes_data();
     void layoutAndOutlineAtSizes();
     void captionButtonPictures();
+    void captionButtonsTakeOnlyTheLeftButton_data();
+    void captionButtonsTakeOnlyTheLeftButton();
     void maximizeRestore_data();
     void maximizeRestore();
     void grips_data();
@@ -158,13 +160,43 @@ void TestShellForm1::captionButtonPictures()
         send(b, QEvent::MouseMove);
         QVERIFY(!b->hasPicture());
 
-        send(b, QEvent::MouseButtonPress, Qt::RightButton);
+        send(b, QEvent::MouseButtonPress);
         QVERIFY(b->hasPicture());
-        send(b, QEvent::MouseButtonRelease, Qt::RightButton, QPoint(50, 50)); // released outside
+        send(b, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(50, 50)); // released outside
         QVERIFY(!b->hasPicture());
         QVERIFY(b->Tag.isEmpty());
         QCOMPARE(clicks.count(), 0);
     }
+}
+
+void TestShellForm1::captionButtonsTakeOnlyTheLeftButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<Qt::MouseButton>("mouse");
+    for (const char* name : {"Immin", "Immax", "Imclose"}) {
+        for (const auto& [mouse, tag] :
+             {std::pair{Qt::RightButton, "right"}, std::pair{Qt::MiddleButton, "middle"}})
+            QTest::addRow("%s, %s", name, tag) << QString::fromLatin1(name) << mouse;
+    }
+    QTest::newRow("Immax, left") << "Immax" << Qt::LeftButton;
+}
+
+void TestShellForm1::captionButtonsTakeOnlyTheLeftButton()
+{
+    QFETCH(QString, button);
+    QFETCH(Qt::MouseButton, mouse);
+    Harness h;
+    h.show();
+    auto* b = h.form.findChild<CaptionButton*>(button);
+    QVERIFY(b);
+    QSignalSpy clicks(b, &CaptionButton::clicked);
+    QTest::mousePress(b, mouse);
+    QCOMPARE(b->hasPicture(), mouse == Qt::LeftButton);
+    QTest::mouseRelease(b, mouse);
+    QCoreApplication::processEvents();
+    QCOMPARE(clicks.count(), mouse == Qt::LeftButton ? 1 : 0);
+    QVERIFY(h.form.isVisible());
+    QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), mouse == Qt::LeftButton);
 }
 
 void TestShellForm1::maximizeRestore_data()
