@@ -1,5 +1,6 @@
 // The composition root: picks the real back ends and hands them to the main window.
 
+#include "app/CommandLineMain.h"
 #include "assistant/CharacterService.h"
 #include "common/Clock.h"
 #include "common/Gbk.h"
@@ -17,6 +18,9 @@
 
 int main(int argc, char** argv)
 {
+    // --export, --list-voices, --help, --version: no window, and no display needed.
+    if (wantsCommandLine(argc, argv))
+        return commandLineMain(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lirondo"));
     // The program ends when the main window and the feedback form are gone, not when

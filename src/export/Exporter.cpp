@@ -1,0 +1,262 @@
+#include "export/Exporter.h"
+
+#include "export/AudioFileWriter.h"
+#include "export/SubtitleWriter.h"
+#include "reading/VoiceTable.h"
+#include "reading/espeak/EspeakEngine.h"
+#include "reading/espeak/EspeakSynthesizer.h"
+#include "reading/modfenkai.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <chrono>
+
+namespace lirondo {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Jobs handed to espeak ahead of the one being synthesized, so a voice switch between
+// runs never waits for this thread.
+constexpr int kJobsAhead = 3;
+// A cue this long is closed at the next sentence the engine reports, punctuation or not.
+constexpr qsizetype kMaxCueChars = 300;
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// The engine reports a sentence at every run of a mixed reading too; a cue ends only
+// where the text ends a sentence: after terminal punctuation (and closing quotes) or at
+// a line break.
+bool endsSentence(QStringView text)
+{
+    qsizetype i = text.size();
+    while (i > 0 && text[i - 1].isSpace()) {
+        if (isLineBreak(text[i - 1]))
+            return true;
+        --i;
+    }
+    static const QString closing = u"\"')]}”’」』）》"_s;
+    while (i > 0 && closing.contains(text[i - 1]))
+        --i;
+    static const QString terminal = u".!?;:。！？；：…"_s;
+    return i > 0 && terminal.contains(text[i - 1]);
+}
+
+struct SynthesizerSession
+{
+    explicit SynthesizerSession(EspeakSynthesizer& s, std::condition_variable& cv) : synth(s)
+    {
+        synth.attach([&cv] { cv.notify_all(); });
+    }
+    ~SynthesizerSession() { synth.detach(); }
+    EspeakSynthesizer& synth;
+};
+
+} // namespace
+
+QString exportMessage(ExportStatus status, const QString& outputPath, const QString& detail)
+{
+    const QString name = QFileInfo(outputPath).fileName();
+    switch (status) {
+    case ExportStatus::Ok:
+        return u"已保存：%1"_s.arg(outputPath);
+    case ExportStatus::EngineFailed:
+        return u"语音引擎 espeak-ng 无法启动（是否已安装 espeak-ng-data？）"_s;
+    case ExportStatus::EmptyText:
+        return u"没有可朗读的文字，未保存任何文件"_s;
+    case ExportStatus::NoMixedVoices:
+        return u"中英文混读需要中文和英文两种语音"_s;
+    case ExportStatus::UnsupportedFormat:
+        return u"不支持的音频格式：%1（可用：%2）"_s.arg(
+            name, AudioFileWriter::extensions().join(u", "_s));
+    case ExportStatus::CannotWrite:
+        return u"无法写入 %1：%2"_s.arg(outputPath, detail);
+    case ExportStatus::WriteFailed:
+        return u"写入 %1 时出错（磁盘已满？）：%2"_s.arg(outputPath, detail);
+    case ExportStatus::Cancelled:
+        return u"已取消，未保存任何文件"_s;
+    }
+    return {};
+}
+
+Exporter::Exporter(std::shared_ptr<EspeakSynthesizer> synthesizer, const GbkCodePage& gbk)
+    : m_synth(std::move(synthesizer)), m_gbk(gbk)
+{}
+
+ExportResult Exporter::run(const ExportRequest& request,
+                           const std::function<void(const ExportProgress&)>& progress,
+                           const std::atomic<bool>* cancel)
+{
+    ExportResult result;
+    const auto fail = [&result](ExportStatus status, QString detail = {}) {
+        result.status = status;
+        result.detail = std::move(detail);
+        return result;
+    };
+    if (!AudioFileWriter::formatFor(request.outputPath))
+        return fail(ExportStatus::UnsupportedFormat);
+    if (!m_synth || m_synth->sampleRate <= 0)
+        return fail(ExportStatus::EngineFailed);
+    const QString& text = request.text;
+    if (text.trimmed().isEmpty())
+        return fail(ExportStatus::EmptyText);
+    const int rate = m_synth->sampleRate;
+    result.sampleRate = rate;
+
+    // What is spoken: the whole text in one voice, or its runs in theirs.
+    const QList<VoiceInfo>& voices = m_synth->voices;
+    const VoiceTable table = VoiceTable::build(voices);
+    const auto voiceId = [&voices](int position) {
+        return position >= 0 && position < voices.size() ? voices.at(position).id.toUtf8()
+                                                         : QByteArray();
+    };
+    const int plainVoice = request.voice >= 0   ? request.voice
+                           : table.chinese >= 0 ? table.chinese
+                                                : table.english;
+    modfenkai runs(m_gbk);
+    qsizetype pieces = 1;
+    if (request.mixed) {
+        if (table.chinese < 0 || table.english < 0)
+            return fail(ExportStatus::NoMixedVoices);
+        runs.SplitText(text, 0, table.chinese, table.english);
+        pieces = runs.runCount();
+    }
+    const auto pieceOffset = [&](qsizetype k) { return request.mixed ? runs.runOffset(k) : 0; };
+
+    AudioFileWriter audio(request.outputPath, rate);
+    if (const QString error = audio.open(); !error.isEmpty())
+        return fail(ExportStatus::CannotWrite, error);
+    const QFileInfo info(request.outputPath);
+    SubtitleWriter subtitles(info.path() + u'/' + info.completeBaseName(), rate);
+    if (!subtitles.open())
+        return fail(ExportStatus::CannotWrite, subtitles.error());
+
+    EspeakSynthesizer& s = *m_synth;
+    std::condition_variable dataCv;
+    SynthesizerSession session(s, dataCv);
+    s.wordsPerMinute.store(EspeakEngine::wordsPerMinute(request.rate));
+    const quint64 generation = s.generation.load();
+    const float gain = float(std::clamp(request.volume, 0, 100)) / 100.0f;
+
+    TimedSentence cue;
+    qsizetype cueStart = 0;
+    bool cueOpen = false;
+    const auto closeCue = [&](qsizetype end, qint64 sample) {
+        if (!cueOpen)
+            return;
+        cue.text = text.mid(cueStart, end - cueStart);
+        cue.end = sample;
+        subtitles.add(cue);
+        ++result.sentences;
+        cue.words.clear();
+        cueOpen = false;
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype next = 0;  // next piece to hand to espeak
+    qsizetype ended = 0; // pieces synthesized to their end
+    qsizetype furthest = 0;
+    qint64 total = 0;
+    std::vector<EspeakEvent> events;
+    std::deque<EspeakSynthesizer::Block> blocks;
+    while (ended < pieces) {
+        if (cancel && cancel->load())
+            return fail(ExportStatus::Cancelled);
+        {
+            std::unique_lock lock(s.mutex);
+            bool added = false;
+            while (next < pieces && next - ended < kJobsAhead) {
+                const QString piece =
+                    request.mixed ? runs.runtext(next) : text; // the whole text shares
+                const int voice = request.mixed ? runs.runvoice(next) : plainVoice;
+                s.jobs.push_back({generation, int(next + 1), piece, voiceId(voice)});
+                ++next;
+                added = true;
+            }
+            if (added)
+                s.workCv.notify_one();
+            s.notifyPending.store(false);
+            dataCv.wait_for(lock, std::chrono::milliseconds(200),
+                            [&] { return !s.events.empty() || !s.audio.empty(); });
+            events.swap(s.events);
+            blocks.swap(s.audio);
+            s.queuedSamples = 0;
+        }
+        s.spaceCv.notify_all();
+
+        for (const EspeakEvent& e : events) {
+            if (e.generation != generation)
+                continue;
+            const qsizetype at = pieceOffset(e.stream - 1) + e.position;
+            switch (e.kind) {
+            case EspeakEvent::Kind::Sentence:
+                if (!cueOpen) {
+                    cueOpen = true;
+                    cueStart = result.sentences == 0 ? 0 : at;
+                    cue.start = e.sample;
+                } else if (at > cueStart &&
+                           (endsSentence(QStringView(text).sliced(cueStart, at - cueStart)) ||
+                            at - cueStart > kMaxCueChars)) {
+                    closeCue(at, e.sample);
+                    cueOpen = true;
+                    cueStart = at;
+                    cue.start = e.sample;
+                }
+                break;
+            case EspeakEvent::Kind::Word:
+                if (!cueOpen) {
+                    cueOpen = true;
+                    cueStart = result.sentences == 0 ? 0 : at;
+                    cue.start = e.sample;
+                }
+                cue.words.push_back({at - cueStart, e.length, e.sample});
+                furthest = std::max(furthest, at + e.length);
+                ++result.words;
+                break;
+            case EspeakEvent::Kind::End:
+                ++ended;
+                total = std::max(total, e.sample);
+                break;
+            case EspeakEvent::Kind::SentenceLength:
+                break;
+            }
+        }
+        events.clear();
+        for (const EspeakSynthesizer::Block& block : blocks) {
+            if (block.generation != generation)
+                continue;
+            if (!audio.write(block.samples.data(), block.samples.size(), gain))
+                return fail(ExportStatus::WriteFailed, audio.error());
+            result.samples += qint64(block.samples.size());
+        }
+        blocks.clear();
+        if (progress) {
+            ExportProgress p;
+            p.fraction = double(furthest) / double(text.size());
+            if (ended == pieces)
+                p.fraction = 1.0;
+            const double elapsed = double(clock.elapsed()) / 1000.0;
+            p.secondsLeft = p.fraction > 0.001 ? elapsed * (1.0 - p.fraction) / p.fraction : -1;
+            p.audioSeconds = double(result.samples) / rate;
+            progress(p);
+        }
+    }
+    if (result.samples == 0)
+        return fail(ExportStatus::EmptyText);
+    closeCue(text.size(), std::max(total, result.samples));
+    if (!audio.commit())
+        return fail(ExportStatus::WriteFailed, audio.error());
+    if (!subtitles.commit()) {
+        QFile::remove(request.outputPath);
+        return fail(ExportStatus::WriteFailed, subtitles.error());
+    }
+    return result;
+}
+
+} // namespace lirondo
