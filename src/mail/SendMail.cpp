@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace lirondo {
 
 namespace {
@@ -27,11 +29,31 @@ void place(QWidget* widget, int left, int top, int width, int height)
                         twipsToPixels(height));
 }
 
+// Text starts at the top of its box, as the form's labels are laid out: a
+// label taller than its line keeps its text level with the row's box.
 QLabel* label(QWidget* parent, const QString& text, int left, int top, int width, int height)
 {
     auto* l = new QLabel(text, parent);
     place(l, left, top, width, height);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
+}
+
+// What a failed connection attempt means to the user.
+QString connectFailure(int number)
+{
+    switch (number) {
+    case Winsock1::kErrorConnectionRefused:
+        return QStringLiteral("邮件服务器拒绝连接");
+    case Winsock1::kErrorHostNotFound:
+        return QStringLiteral("找不到邮件服务器");
+    case Winsock1::kErrorTimedOut:
+        return QStringLiteral("连接邮件服务器超时");
+    case Winsock1::kErrorNetworkUnreachable:
+        return QStringLiteral("无法到达邮件服务器");
+    default:
+        return QStringLiteral("无法连接邮件服务器");
+    }
 }
 
 QLineEdit* lineEdit(QWidget* parent, const QString& text, int left, int top, int width, int height)
@@ -57,7 +79,7 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("关于"));
-    setFixedSize(twipsToPixels(kFormWidthTwips), twipsToPixels(kCollapsedHeightTwips));
+    setFixedWidth(twipsToPixels(kFormWidthTwips));
 
     Image1 = new QLabel(this);
     place(Image1, 0, 0, 5400, 1572);
@@ -67,14 +89,17 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     Image1->installEventFilter(this);
 
     Label1 = label(this, QStringLiteral("Lirondo 开发组"), 0, 1680, 5415, 495);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2 = label(this,
                    QStringLiteral("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
                                   "有意见或建议，请写信到 %1。")
                        .arg(m_settings.recipient),
                    0, 2040, 5415, 615);
     Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    // The boxes span the whole width; the text keeps the rows' left margin.
+    const int margin = twipsToPixels(120);
+    Label1->setContentsMargins(margin, 0, margin, 0);
+    Label2->setContentsMargins(margin, 0, margin, 0);
 
     Command1 = button(this, QStringLiteral("给我发信息"), 600, 2640, 1092, 372);
     cmdClose = button(this, QStringLiteral("关闭此窗口"), 3480, 2640, 1092, 372);
@@ -88,11 +113,14 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     cmdSend = button(this, QStringLiteral("发送"), 4440, 4200, 732, 372);
     txtBody = new QPlainTextEdit(this);
     place(txtBody, 120, 4560, 5172, 1452);
+    // Rounded to pixels the button would reach one row into the body box.
+    cmdSend->setFixedHeight(std::min(cmdSend->height(), txtBody->y() - cmdSend->y()));
     txtBody->setPlainText(QStringLiteral("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
                                          "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
     lblStatus = label(this, QStringLiteral("状态："), 120, 6120, 5052, 372);
 
     m_session.setReplyTimeout(m_settings.replyTimeoutMs);
+    Winsock1.setConnectTimeout(m_settings.replyTimeoutMs);
 
     connect(Command1, &QPushButton::clicked, this, &SendMail::Command1_Click);
     connect(cmdSend, &QPushButton::clicked, this, &SendMail::cmdSend_Click);
@@ -101,9 +129,18 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     connect(&Winsock1, &Winsock1::Error, this, &SendMail::Winsock1_Error);
     connect(&m_session, &SmtpSession::greeted, this,
             [this] { setStatus(QStringLiteral("发送邮件")); });
+    // "发送完成" stays until the user starts on another message.
+    const auto edited = [this] {
+        if (!m_writing && lblStatus->text() == QStringLiteral("发送完成"))
+            setStatus(QStringLiteral("状态:"));
+    };
+    for (QLineEdit* field : {txtSubject, txtfromname, txtFromAddress})
+        connect(field, &QLineEdit::textEdited, this, edited);
+    connect(txtBody, &QPlainTextEdit::textChanged, this, edited);
 
     // Load: the sender-name box shows this machine's name.
     txtfromname->setText(Winsock1.LocalHostName());
+    applyHeight();
 }
 
 SendMail::~SendMail()
@@ -114,7 +151,32 @@ SendMail::~SendMail()
 void SendMail::Command1_Click()
 {
     m_expanded = m_expanded == 0 ? 1 : 0;
-    setFixedHeight(twipsToPixels(m_expanded ? kExpandedHeightTwips : kCollapsedHeightTwips));
+    applyHeight();
+}
+
+void SendMail::applyHeight()
+{
+    // The design heights are outer heights: the frame's share is known once a
+    // window manager has framed the window (there is none without one).
+    const int frame = std::max(0, frameGeometry().height() - geometry().height());
+    const int outer = twipsToPixels(m_expanded ? kExpandedHeightTwips : kCollapsedHeightTwips);
+    // Whatever the frame: collapsed, the mail area is hidden and the buttons
+    // are whole; expanded, the status line shows.
+    const int lowest =
+        (m_expanded ? static_cast<QWidget*>(lblStatus) : cmdClose)->geometry().bottom() + 1;
+    const int highest = m_expanded ? QWIDGETSIZE_MAX : Label3->y();
+    const int height = std::clamp(outer - frame, lowest, highest);
+    if (height != this->height() || minimumHeight() != maximumHeight())
+        setFixedHeight(height);
+}
+
+bool SendMail::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // A window manager frames the window after it is shown, and moves it then.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        applyHeight();
+    return handled;
 }
 
 void SendMail::cmdSend_Click()
@@ -127,7 +189,13 @@ void SendMail::cmdSend_Click()
 
 void SendMail::cmdClose_Click()
 {
-    // While writing, this ends the session: it sees the socket close.
+    if (m_writing) {
+        // Ends the session, which sees the socket close; the window closes
+        // once the session has unwound, and the unsent message goes with it.
+        m_closeWhenStopped = true;
+        Winsock1.Close();
+        return;
+    }
     if (Winsock1.State() != Winsock1::sckClosed)
         Winsock1.Close();
     close();
@@ -148,16 +216,15 @@ void SendMail::Winsock1_Connect()
 
     const QPointer<SendMail> self(this);
     const SmtpOutcome outcome = m_session.SendMail(
-        txtFromAddress->text(), m_settings.recipient, txtSubject->text(),
+        txtFromAddress->text(), txtfromname->text(), m_settings.recipient, txtSubject->text(),
         [self] { return self ? self->txtBody->toPlainText() : QString(); }, Winsock1);
     if (!self)
         return;
 
     switch (outcome.result) {
     case SmtpOutcome::Result::Sent:
-        setStatus(QStringLiteral("发送完成"));
         endWriting();
-        setStatus(QStringLiteral("状态:"));
+        setStatus(QStringLiteral("发送完成"));
         break;
     case SmtpOutcome::Result::Failed:
         setStatus(QStringLiteral("发送失败：") + outcome.summary);
@@ -166,8 +233,11 @@ void SendMail::Winsock1_Connect()
                            MessageBoxPort::Icon::Critical, MessageBoxPort::Answer::Ok});
         break;
     case SmtpOutcome::Result::Aborted:
-        // Stopped by "关闭此窗口": the status keeps the closing check's text.
         endWriting();
+        if (m_closeWhenStopped)
+            close();
+        else
+            setStatus(QStringLiteral("发送失败：发送被中止"));
         break;
     }
 }
@@ -184,6 +254,9 @@ void SendMail::Winsock1_Error(int number, const QString& description, const QStr
     // During a session the session itself reports what failed.
     if (m_writing)
         return;
+    // The attempt is over: the typed message waits for another try.
+    setStatus(QStringLiteral("发送失败：") + connectFailure(number));
+    cmdSend->setEnabled(true);
     m_messageBox.show({QStringLiteral("Error Number: ") + QString::number(number) +
                            QStringLiteral("\r\n") + description + QStringLiteral("\r\n") + source,
                        windowTitle(), MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::Critical,

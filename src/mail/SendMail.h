@@ -54,6 +54,7 @@ Q_SIGNALS:
     void statusChanged(const QString& text);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -66,6 +67,7 @@ private:
     void Winsock1_Error(int number, const QString& description, const QString& source);
     void setStatus(const QString& text);
     void endWriting();
+    void applyHeight();
 
     MailSettings m_settings;
     MessageBoxPort& m_messageBox;
@@ -73,6 +75,7 @@ private:
     SmtpSession m_session;
     qint16 m_expanded = 0;
     bool m_writing = false;
+    bool m_closeWhenStopped = false;
 };
 
 } // namespace lirondo

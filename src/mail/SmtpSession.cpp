@@ -3,11 +3,14 @@
 #include "common/VbMath.h"
 #include "mail/Winsock1.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QPointer>
 #include <QTimer>
+#include <QUuid>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lirondo {
@@ -87,6 +90,49 @@ QList<QStringView> splitLines(const QString& text)
     return lines;
 }
 
+QByteArray joinLines(const QString& text, bool stuffDots)
+{
+    QByteArray result;
+    const QList<QStringView> lines = splitLines(text);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            result += kCrlf;
+        // A line "." would end the message here; the server strips the extra dot.
+        if (stuffDots && lines[i].startsWith(u'.'))
+            result += '.';
+        result += lines[i].toUtf8();
+    }
+    return result;
+}
+
+bool isAscii(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Characters a display name may hold without quotes (RFC 5322 atext and blanks).
+bool isAtomText(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+           QByteArrayView("!#$%&'*+-/=?^_`{|}~").contains(c);
+}
+
+// The right side of a Message-ID: the sender's domain when it is a plain one.
+QByteArray messageIdDomain(const QString& from)
+{
+    const QString domain = from.section(u'@', -1);
+    const bool plain = from.contains(u'@') && !domain.isEmpty() &&
+                       std::all_of(domain.cbegin(), domain.cend(), [](QChar c) {
+                           return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                                  (c >= u'0' && c <= u'9') || c == u'-' || c == u'.';
+                       });
+    return plain ? domain.toLatin1() : QByteArrayLiteral("localhost");
+}
+
 bool needsBase64(const QString& text)
 {
     const QList<QStringView> lines = splitLines(text);
@@ -163,17 +209,35 @@ QByteArray encodeHeaderText(const QString& text)
 
 QByteArray encodeBody(const QString& text)
 {
-    QByteArray result;
-    const QList<QStringView> lines = splitLines(text);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            result += kCrlf;
-        // A line "." would end the message here; the server strips the extra dot.
-        if (lines[i].startsWith(u'.'))
-            result += '.';
-        result += lines[i].toUtf8();
+    return joinLines(text, true);
+}
+
+QByteArray encodeDisplayName(const QString& name)
+{
+    const QByteArray safe = lineSafe(name).trimmed();
+    if (!isAscii(QString::fromUtf8(safe)) || safe.size() > 900)
+        return encodeHeaderText(QString::fromUtf8(safe));
+    if (std::all_of(safe.cbegin(), safe.cend(), isAtomText))
+        return safe;
+    QByteArray quoted = "\"";
+    for (const char c : safe) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
     }
-    return result;
+    return quoted + '"';
+}
+
+bool offersExtension(const QString& ehloReply, QStringView keyword)
+{
+    // The first line is the server's name; each further line one extension.
+    const QStringList lines = ehloReply.split(u'\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString name = lines[i].section(u' ', 0, 0, QString::SectionSkipEmpty);
+        if (name.compare(keyword, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
 SmtpSession::SmtpSession(QObject* parent) : QObject(parent) {}
@@ -261,7 +325,8 @@ SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
     return wake;
 }
 
-bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome)
+bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+                         SmtpReply* accepted)
 {
     QString detail;
     const Wake wake = waitForReply(wsk, detail);
@@ -270,6 +335,8 @@ bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOu
     case Wake::Reply: {
         const SmtpReply reply = wsk.takeReply();
         if (reply.replyClass() == replyClass) {
+            if (accepted)
+                *accepted = reply;
             outcome.result = SmtpOutcome::Result::Sent;
             return true;
         }
@@ -297,8 +364,8 @@ bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOu
     return false;
 }
 
-SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strTo,
-                                  const QString& strSubject,
+SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFromName,
+                                  const QString& strTo, const QString& strSubject,
                                   const std::function<QString()>& strBody, Winsock1& wsk)
 {
     SmtpOutcome outcome;
@@ -327,10 +394,16 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strTo,
         return outcome;
 
     wsk.SendData("EHLO " + ehloIdentity(wsk) + kCrlf);
-    if (!expect(wsk, {QStringLiteral("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome))
+    SmtpReply ehlo;
+    if (!expect(wsk, {QStringLiteral("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome,
+                &ehlo))
         return finish();
+    // The body is not known yet (late edits are sent), so 8-bit is asked for
+    // whenever the server takes it; a 7-bit body is fine under it too.
+    const bool eightBit = offersExtension(ehlo.text, u"8BITMIME");
 
-    wsk.SendData("MAIL FROM:<" + lineSafe(strFrom) + '>' + kCrlf);
+    wsk.SendData("MAIL FROM:<" + lineSafe(strFrom) + '>' +
+                 (eightBit ? QByteArrayLiteral(" BODY=8BITMIME") : QByteArray()) + kCrlf);
     if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")}, 2,
                 outcome))
         return finish();
@@ -344,25 +417,41 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strTo,
     if (!expect(wsk, {QStringLiteral("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3, outcome))
         return finish();
 
+    // Nothing below waits for the server, so the body read here is the one
+    // the user sees until the message has gone.
+    const QString body = strBody ? strBody() : QString();
+    const QByteArray encoding = needsBase64(body) || (!eightBit && !isAscii(body))
+                                    ? QByteArrayLiteral("base64")
+                                : isAscii(body) ? QByteArrayLiteral("7bit")
+                                                : QByteArrayLiteral("8bit");
+    const QString name =
+        strFromName.trimmed().isEmpty() ? GetField(1, strFrom, QStringLiteral("@")) : strFromName;
+    const QByteArray displayName = encodeDisplayName(name);
+
     wsk.SendData("MIME-Version: 1.0" + kCrlf);
-    wsk.SendData("From: " + encodeHeaderText(GetField(1, strFrom, QStringLiteral("@"))) + " <" +
+    wsk.SendData("Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() +
+                 kCrlf);
+    wsk.SendData("Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' +
+                 messageIdDomain(strFrom) + '>' + kCrlf);
+    wsk.SendData("From: " + (displayName.isEmpty() ? QByteArray() : displayName + ' ') + '<' +
                  lineSafe(strFrom) + '>' + kCrlf);
     wsk.SendData("To: <" + lineSafe(strTo) + '>' + kCrlf);
     wsk.SendData("Subject: " + encodeHeaderText(strSubject) + kCrlf);
     wsk.SendData("Content-Type: multipart/mixed;" + kCrlf);
-    wsk.SendData("              boundary=Unique-Boundary" + kCrlf + kCrlf);
-    wsk.SendData(" [ Random garbage here ]" + kCrlf + kCrlf);
+    wsk.SendData("              boundary=Unique-Boundary" + kCrlf);
+    // A multipart holding an 8-bit part is 8-bit itself.
+    if (encoding == "8bit")
+        wsk.SendData("Content-Transfer-Encoding: 8bit" + kCrlf);
+    wsk.SendData(kCrlf + " [ Random garbage here ]" + kCrlf + kCrlf);
     wsk.SendData(kCrlf + "--Unique-Boundary" + kCrlf);
-    const QString body = strBody ? strBody() : QString();
-    if (needsBase64(body)) {
-        wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf +
-                     "Content-Transfer-Encoding: base64" + kCrlf + kCrlf);
-        const QByteArray encoded = body.toUtf8().toBase64();
+    wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf +
+                 "Content-Transfer-Encoding: " + encoding + kCrlf + kCrlf);
+    if (encoding == "base64") {
+        const QByteArray encoded = joinLines(body, false).toBase64();
         for (qsizetype pos = 0; pos < encoded.size(); pos += 76)
             wsk.SendData(encoded.mid(pos, 76) + kCrlf);
         wsk.SendData(kCrlf);
     } else {
-        wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf + kCrlf);
         wsk.SendData(encodeBody(body) + kCrlf + kCrlf);
     }
     wsk.SendData("--Unique-Boundary--" + kCrlf);

@@ -10,6 +10,7 @@ class QEventLoop;
 namespace lirondo {
 
 class Winsock1;
+struct SmtpReply;
 
 // How a session ended.
 struct SmtpOutcome
@@ -43,10 +44,13 @@ public:
     // starts with) and starts connecting; wsk raises Connected() or Error().
     static void ConnectToServer(const QString& strServer, Winsock1& wsk, const QString& strSrvPort);
 
-    // Writes one message over the connected wsk and closes it. The body is
-    // fetched when it is written, so late edits are sent.
-    SmtpOutcome SendMail(const QString& strFrom, const QString& strTo, const QString& strSubject,
-                         const std::function<QString()>& strBody, Winsock1& wsk);
+    // Writes one message over the connected wsk and closes it. The sender's
+    // name is the From line's display name (the address's part before "@"
+    // when it is blank). The body is fetched when it is written, so late edits
+    // are sent.
+    SmtpOutcome SendMail(const QString& strFrom, const QString& strFromName, const QString& strTo,
+                         const QString& strSubject, const std::function<QString()>& strBody,
+                         Winsock1& wsk);
 
     // Keeps the user interface alive for the given seconds.
     static void Wait(double seconds);
@@ -67,7 +71,8 @@ private:
         Gone
     };
     struct Step;
-    bool expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome);
+    bool expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+                SmtpReply* accepted = nullptr);
     Wake waitForReply(Winsock1& wsk, QString& detail);
 
     int m_replyTimeoutMs = 30000;
@@ -86,5 +91,12 @@ QByteArray encodeHeaderText(const QString& text);
 
 // The body as SMTP data: every line break CRLF, a leading "." doubled, UTF-8.
 QByteArray encodeBody(const QString& text);
+
+// A From line's display name: as it stands when it is plain words, quoted when
+// it holds ASCII punctuation, RFC 2047 encoded words when it holds anything else.
+QByteArray encodeDisplayName(const QString& name);
+
+// Whether an EHLO reply (its lines joined with '\n') offers the extension.
+bool offersExtension(const QString& ehloReply, QStringView keyword);
 
 } // namespace lirondo

@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QNetworkInterface>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace lirondo {
 
@@ -14,15 +15,25 @@ constexpr int kMaxQueuedReplies = 64;
 
 } // namespace
 
-Winsock1::Winsock1(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
+Winsock1::Winsock1(QObject* parent)
+    : QObject(parent), m_socket(new QTcpSocket(this)), m_connectTimer(new QTimer(this))
 {
+    m_connectTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, [this] {
+        m_closing = true;
+        m_socket->abort();
+        m_closing = false;
+        fail(kErrorTimedOut, QStringLiteral("Connection timed out"));
+    });
     // Queued: the session that runs in the Connected handler waits for replies
     // in its own event loop, which should not sit inside the socket's own code.
     connect(
         m_socket, &QTcpSocket::connected, this,
         [this] {
-            if (m_socket->state() == QAbstractSocket::ConnectedState)
+            if (m_socket->state() == QAbstractSocket::ConnectedState) {
+                m_connectTimer->stop();
                 Q_EMIT Connected();
+            }
         },
         Qt::QueuedConnection);
     connect(m_socket, &QTcpSocket::readyRead, this, &Winsock1::onReadyRead);
@@ -52,6 +63,8 @@ void Winsock1::Connect()
         return;
     }
     m_socket->connectToHost(m_remoteHost, static_cast<quint16>(m_remotePort));
+    if (m_connectTimeoutMs > 0)
+        m_connectTimer->start(m_connectTimeoutMs);
 }
 
 void Winsock1::SendData(const QByteArray& bytes)
@@ -64,6 +77,7 @@ void Winsock1::SendData(const QByteArray& bytes)
 void Winsock1::Close()
 {
     const bool wasOpen = m_socket->state() != QAbstractSocket::UnconnectedState || m_peerClosed;
+    m_connectTimer->stop();
     m_closing = true;
     m_socket->abort();
     m_closing = false;
@@ -178,6 +192,7 @@ void Winsock1::onSocketError(int error)
 
 void Winsock1::fail(int number, const QString& description)
 {
+    m_connectTimer->stop();
     m_failed = true;
     Q_EMIT Error(number, description, QStringLiteral("Winsock1"));
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 class QTcpSocket;
+class QTimer;
 
 namespace lirondo {
 
@@ -39,6 +40,9 @@ public:
 
     // Starts connecting and returns at once; Connected() or Error() follows.
     void Connect();
+    // How long Connect() may take before it fails as timed out (the system's
+    // own limit is minutes); 0 leaves it to the system.
+    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     // Queues the bytes; ignored unless connected.
     void SendData(const QByteArray& bytes);
     // Ends the connection at once (unsent data is dropped) and clears a failure.
@@ -80,6 +84,8 @@ private:
     void fail(int number, const QString& description);
 
     QTcpSocket* m_socket;
+    QTimer* m_connectTimer;
+    int m_connectTimeoutMs = 0;
     QString m_remoteHost;
     int m_remotePort = 0;
     QByteArray m_buffer;

@@ -18,14 +18,15 @@ public:
         m_process.waitForFinished(5000);
     }
 
-    // Starts the server and reads the port it prints once it listens.
-    bool start()
+    // Starts the server (at a free port unless given one) and reads the port it
+    // prints once it listens.
+    bool start(int port = 0)
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {qEnvironmentVariable("LIRONDO_SOURCE_DIR") +
                              QStringLiteral("/tests/mail/smtp_sink.py"),
-                         m_dir.path()});
+                         m_dir.path(), QString::number(port)});
         while (m_process.waitForStarted(5000) && !m_process.canReadLine()) {
             if (!m_process.waitForReadyRead(10000))
                 return false;
@@ -42,10 +43,12 @@ public:
     // each text part.
     QStringList lastAsRead() const
     {
-        const QJsonObject shown = QJsonDocument::fromJson(read(".json")).object();
+        const QJsonObject shown = lastShown();
         return QStringList{shown.value(QStringLiteral("subject")).toString()} +
                shown.value(QStringLiteral("texts")).toVariant().toStringList();
     }
+    // All that smtp_sink.py noted of the last message.
+    QJsonObject lastShown() const { return QJsonDocument::fromJson(read(".json")).object(); }
 
 private:
     QByteArray read(const char* suffix) const

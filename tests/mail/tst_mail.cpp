@@ -3,6 +3,7 @@
 #include "ScriptedSmtpServer.h"
 #include "SmtpSink.h"
 
+#include "common/VbMath.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeUrlOpener.h"
 #include "mail/SendMail.h"
@@ -11,12 +12,20 @@
 #include "mail/Winsock1.h"
 
 #include <QHostInfo>
+#include <QImage>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace lirondo;
 using namespace lirondo::test;
@@ -52,6 +61,67 @@ struct Form
     QStringList statuses;
 };
 
+// A listener whose queue of connections is full: a connection attempt to it
+// neither succeeds nor fails until it times out.
+struct FullListener
+{
+    FullListener()
+    {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(fd, 0) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return;
+        port = ntohs(address.sin_port);
+        filler.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (!filler.waitForConnected(5000))
+            port = 0;
+    }
+    ~FullListener() { close(); }
+    void close()
+    {
+        filler.abort();
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    int fd = -1;
+    int port = 0;
+    QTcpSocket filler; // takes the one place in the queue
+};
+
+int freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
+
+// Where a widget paints anything but its background, in its parent's coordinates.
+QRect ink(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    QRect painted;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background)
+                painted |= QRect(x, y, 1, 1);
+        }
+    }
+    return painted.translated(widget->pos());
+}
+
+enum class Failure
+{
+    Refused,
+    TimedOut,
+    SenderRejected
+};
+
 } // namespace
 
 class TestMail : public QObject
@@ -62,7 +132,8 @@ class TestMail : public QObject
     QString m_details;
 
     // Sends one message with the session alone; true when it went and the socket is closed.
-    bool send(int port, const QString& from, const QString& subject, const QString& body)
+    bool send(int port, const QString& from, const QString& subject, const QString& body,
+              const QString& name = {})
     {
         Winsock1 wsk;
         QSignalSpy connected(&wsk, &Winsock1::Connected);
@@ -70,7 +141,7 @@ class TestMail : public QObject
         if (!connected.wait(5000))
             return false;
         const SmtpOutcome outcome = SmtpSession().SendMail(
-            from, u"feedback@lirondo.example.org"_s, subject, [body] { return body; }, wsk);
+            from, name, u"feedback@lirondo.example.org"_s, subject, [body] { return body; }, wsk);
         m_details = outcome.details();
         return outcome.result == SmtpOutcome::Result::Sent && wsk.State() == Winsock1::sckClosed;
     }
@@ -115,46 +186,78 @@ private Q_SLOTS:
     {
         QVERIFY2(send(m_sink.port(), u"localuser"_s, u"Hello"_s, u"line1\nline2"_s),
                  qPrintable(m_details));
-        QCOMPARE(m_sink.last(),
+        // The date and the message's id differ each time: checked, then left out.
+        QByteArray message = m_sink.last();
+        const QString text = QString::fromLatin1(message);
+        const QByteArray date =
+            text.section(u"\r\nDate: "_s, 1).section(u"\r\n"_s, 0, 0).toLatin1();
+        const QDateTime sent = QDateTime::fromString(QString::fromLatin1(date), Qt::RFC2822Date);
+        QVERIFY2(qAbs(sent.secsTo(QDateTime::currentDateTime())) < 300, date.constData());
+        const QByteArray id =
+            text.section(u"\r\nMessage-ID: "_s, 1).section(u"\r\n"_s, 0, 0).toLatin1();
+        QVERIFY2(QRegularExpression(u"^<[^@<> ]+@[^@<> ]+>$"_s)
+                     .match(QString::fromLatin1(id))
+                     .hasMatch(),
+                 id.constData());
+        message.replace("Date: " + date + "\r\n", "").replace("Message-ID: " + id + "\r\n", "");
+        QCOMPARE(message,
                  QByteArray(
                      "MIME-Version: 1.0\r\nFrom: localuser <localuser>\r\n"
                      "To: <feedback@lirondo.example.org>\r\nSubject: Hello\r\n"
                      "Content-Type: multipart/mixed;\r\n              boundary=Unique-Boundary\r\n"
                      "\r\n [ Random garbage here ]\r\n\r\n\r\n--Unique-Boundary\r\n"
-                     "Content-type: text/plain; charset=UTF-8\r\n\r\nline1\r\nline2\r\n"
+                     "Content-type: text/plain; charset=UTF-8\r\n"
+                     "Content-Transfer-Encoding: 7bit\r\n\r\nline1\r\nline2\r\n"
                      "\r\n--Unique-Boundary--\r\n\r\n"));
+        // The server offers 8BITMIME, so the envelope asks for it.
+        QCOMPARE(m_sink.lastShown().value(u"mail_options"_s).toVariant().toStringList(),
+                 QStringList{u"BODY=8BITMIME"_s});
     }
 
     void messageContent_data()
     {
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("name");        // typed in the name box
         QTest::addColumn<QString>("subjectText"); // as read
         QTest::addColumn<QString>("text");        // text part as read
+        QTest::addColumn<QString>("encoding");    // of the text part
+        QTest::addColumn<QString>("nameText");    // From's display name as read
         const QString s = u"s"_s;
-        QTest::newRow("empty subject") << QString() << u"b"_s << QString() << u"b\r\n"_s;
+        QTest::newRow("empty subject, no name")
+            << QString() << u"b"_s << u" "_s << QString() << u"b\r\n"_s << u"7bit"_s << u"ann"_s;
         QTest::newRow("CR and CRLF line ends")
-            << s << u"a\rb\r\nc\n"_s << s << u"a\r\nb\r\nc\r\n\r\n"_s;
-        QTest::newRow("lines of periods do not end the message")
-            << s << u"first\n.\n..two"_s << s << u"first\r\n.\r\n..two\r\n"_s;
+            << s << u"a\rb\r\nc\n"_s << u"Ann Lee"_s << s << u"a\r\nb\r\nc\r\n\r\n"_s << u"7bit"_s
+            << u"Ann Lee"_s;
+        QTest::newRow("lines of periods do not end the message, quoted name")
+            << s << u"first\n.\n..two"_s << u"Lee, Ann \"A.\" \\ x"_s << s
+            << u"first\r\n.\r\n..two\r\n"_s << u"7bit"_s << u"Lee, Ann \"A.\" \\ x"_s;
         const QString longSubject = u"Lirondo问题"_s + QString(60, QChar(0x4e2d));
-        QTest::newRow("Chinese subject and body") << longSubject << u"你好，世界\n第二行"_s
-                                                  << longSubject << u"你好，世界\r\n第二行\r\n"_s;
+        QTest::newRow("Chinese subject, body and name")
+            << longSubject << u"你好，世界\n第二行"_s << u"张三"_s << longSubject
+            << u"你好，世界\r\n第二行\r\n"_s << u"8bit"_s << u"张三"_s;
         QTest::newRow("line break in subject adds no header")
-            << u"hi\r\nBcc: evil@example.org"_s << u"b"_s << u"hi  Bcc: evil@example.org"_s
-            << u"b\r\n"_s;
+            << u"hi\r\nBcc: evil@example.org"_s << u"b"_s << QString()
+            << u"hi  Bcc: evil@example.org"_s << u"b\r\n"_s << u"7bit"_s << u"ann"_s;
         // A paragraph typed without line breaks passes the 998-byte line limit.
         const QString paragraph = QString(1500, QChar(0x6587)) + u"\n.end"_s;
-        QTest::newRow("long line goes as base64") << s << paragraph << s << paragraph;
+        QTest::newRow("long line goes as base64")
+            << s << paragraph << QString() << s << QString(paragraph).replace(u"\n"_s, u"\r\n"_s)
+            << u"base64"_s << u"ann"_s;
     }
     void messageContent()
     {
         QFETCH(QString, subject);
         QFETCH(QString, body);
+        QFETCH(QString, name);
         QFETCH(QString, subjectText);
         QFETCH(QString, text);
-        QVERIFY2(send(m_sink.port(), u"ann@example.org"_s, subject, body), qPrintable(m_details));
+        QVERIFY2(send(m_sink.port(), u"ann@example.org"_s, subject, body, name),
+                 qPrintable(m_details));
         QCOMPARE(m_sink.lastAsRead(), (QStringList{subjectText, text}));
+        const QJsonObject shown = m_sink.lastShown();
+        QTEST(shown.value(u"encodings"_s).toVariant().toStringList().value(0), "encoding");
+        QTEST(shown.value(u"from"_s).toString(), "nameText");
         // Nothing the user typed becomes a header of its own, and no line is too long.
         for (const QByteArray& line : m_sink.last().split('\n')) {
             QVERIFY2(line.size() <= 78, line.constData());
@@ -164,14 +267,19 @@ private Q_SLOTS:
 
     void commandsAndEncodedName()
     {
-        // aiosmtpd without SMTPUTF8 refuses such an address, so the scripted server takes it.
+        // aiosmtpd without SMTPUTF8 refuses such an address, so the scripted server takes
+        // it; it offers no 8BITMIME, so the body goes 7-bit safe.
         ScriptedSmtpServer server;
-        QVERIFY2(send(server.port(), u"张三@example.org"_s, u"s"_s, u"b"_s), qPrintable(m_details));
+        QVERIFY2(send(server.port(), u"张三@example.org"_s, u"s"_s, u"你好"_s),
+                 qPrintable(m_details));
         QCOMPARE(server.commands,
                  (QList<QByteArray>{"EHLO [127.0.0.1]", u"MAIL FROM:<张三@example.org>"_s.toUtf8(),
                                     "RCPT TO:<feedback@lirondo.example.org>", "DATA", "QUIT"}));
         QVERIFY(server.data.contains(
             u"\r\nFrom: =?UTF-8?B?5byg5LiJ?= <张三@example.org>\r\n"_s.toUtf8()));
+        QVERIFY(server.data.contains("Content-Transfer-Encoding: base64\r\n\r\n" +
+                                     u"你好"_s.toUtf8().toBase64() + "\r\n"));
+        QVERIFY(!server.data.contains("8bit"));
     }
 
     void untouchedFieldsSendTheDefaults()
@@ -182,10 +290,16 @@ private Q_SLOTS:
 
         QVERIFY2(f.boxes.shown.isEmpty(), qPrintable(f.boxes.texts().join(u'\n')));
         QCOMPARE(f.statuses, (QStringList{u"连接服务器"_s, u"邮件发送中………………"_s, u"连接服务器"_s,
-                                          u"发送邮件"_s, u"发送完成"_s, u"状态:"_s}));
+                                          u"发送邮件"_s, u"发送完成"_s}));
         QCOMPARE(f.form->Winsock1.State(), int(Winsock1::sckClosed));
-        QVERIFY(m_sink.last().contains("\r\nFrom: your.name <your.name@example.org>\r\n"));
+        QVERIFY(m_sink.last().contains(" <your.name@example.org>\r\n"));
+        QCOMPARE(m_sink.lastShown().value(u"from"_s).toString(), QHostInfo::localHostName());
         QCOMPARE(m_sink.lastAsRead().value(0), u"Lirondo问题"_s);
+        // Success stays in view until the user starts on another message.
+        QTest::qWait(50);
+        QCOMPARE(f.form->lblStatus->text(), u"发送完成"_s);
+        QTest::keyClick(f.form->txtSubject, Qt::Key_X);
+        QCOMPARE(f.form->lblStatus->text(), u"状态:"_s);
     }
 
     // What each failure says is checked through the main window with the bad-input rows;
@@ -213,48 +327,110 @@ private Q_SLOTS:
         QCOMPARE(server.commands.contains("RCPT TO:<feedback@lirondo.example.org>"), step == ".");
     }
 
-    void nobodyListening()
+    // However the send fails, the status says so, the typed message stays, and sending
+    // again once the cause is gone works.
+    void failedSendCanBeRetried_data()
     {
-        QTcpServer probe; // a free port
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const int port = probe.serverPort();
-        probe.close();
-        Form f(port);
-        f.form->cmdSend->click();
-        QTRY_COMPARE_WITH_TIMEOUT(f.boxes.shown.size(), 1, 10000);
-        const MessageBoxPort::Request& box = f.boxes.shown.first();
-        QCOMPARE(box.text, u"Error Number: 10061\r\nConnection refused\r\nWinsock1"_s);
-        QCOMPARE(box.icon, MessageBoxPort::Icon::Critical);
-        QCOMPARE(box.title, u"关于"_s);
-        QVERIFY(!f.form->cmdSend->isEnabled());
-        // Closing is still allowed.
-        QVERIFY(f.form->close());
-        QTRY_VERIFY(f.form.isNull());
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("nobody listening")
+            << Failure::Refused << u"发送失败：邮件服务器拒绝连接"_s
+            << u"Error Number: 10061\r\nConnection refused\r\nWinsock1"_s;
+        QTest::newRow("connection never completes")
+            << Failure::TimedOut << u"发送失败：连接邮件服务器超时"_s
+            << u"Error Number: 10060\r\nConnection timed out\r\nWinsock1"_s;
+        QTest::newRow("sender rejected")
+            << Failure::SenderRejected << u"发送失败：邮件服务器拒绝了发件人地址"_s
+            << u"邮件服务器拒绝了发件人地址\r\n服务器回答：553"_s;
+    }
+    void failedSendCanBeRetried()
+    {
+        QFETCH(Failure, failure);
+        QFETCH(QString, status);
+        QFETCH(QString, box);
+        FullListener full;
+        int port = m_sink.port();
+        if (failure == Failure::Refused)
+            port = freePort();
+        else if (failure == Failure::TimedOut)
+            port = full.port;
+        QVERIFY(port > 0);
+        Form f(port, 500);
+        if (failure == Failure::SenderRejected)
+            f.form->txtFromAddress->setText(u"ann@example.org@"_s);
+        f.form->txtSubject->setText(u"再试一次"_s);
+        f.form->txtBody->setPlainText(u"第一行\n"_s);
+        f.send();
+
+        QCOMPARE(f.form->lblStatus->text(), status);
+        QCOMPARE(f.boxes.shown.size(), 1);
+        const MessageBoxPort::Request& shown = f.boxes.shown.first();
+        QVERIFY2(shown.text.startsWith(box), qPrintable(shown.text));
+        QCOMPARE(shown.icon, MessageBoxPort::Icon::Critical);
+        QCOMPARE(shown.title, u"关于"_s);
+        QCOMPARE(f.form->txtSubject->text(), u"再试一次"_s);
+        QCOMPARE(f.form->txtBody->toPlainText(), u"第一行\n"_s);
+
+        SmtpSink late; // the server that was not there
+        if (failure == Failure::SenderRejected) {
+            f.form->txtFromAddress->setText(u"ann@example.org"_s);
+        } else {
+            full.close();
+            QVERIFY(late.start(port));
+        }
+        f.send();
+        QCOMPARE(f.form->lblStatus->text(), u"发送完成"_s);
+        const SmtpSink& sink = failure == Failure::SenderRejected ? m_sink : late;
+        QCOMPARE(sink.lastAsRead(), (QStringList{u"再试一次"_s, u"第一行\r\n\r\n"_s}));
     }
 
-    void closingRefusedWhileWriting()
+    void closingWhileWriting()
     {
         ScriptedSmtpServer server;
         server.rules.insert("EHLO", ScriptedSmtpServer::kSilent);
         Form f(server.port(), 60000);
         // The checks run inside the session, once it waits for the server.
         bool closeAccepted = true;
+        QString refused;
         connect(f.form, &SendMail::statusChanged, this, [&](const QString& text) {
             if (text == u"发送邮件"_s) {
                 QTimer::singleShot(50, f.form, [&] {
                     closeAccepted = f.form->close();
+                    refused = f.form->lblStatus->text();
                     f.form->cmdClose->click();
                 });
             }
         });
-        f.send();
-
+        f.form->cmdSend->click();
+        // The close box waits while the message is on its way; "关闭此窗口" stops it, and
+        // the window goes once the session has ended.
+        QTRY_VERIFY_WITH_TIMEOUT(f.form.isNull(), 15000);
         QVERIFY(!closeAccepted);
-        QCOMPARE(f.form->lblStatus->text(), u"邮件发送中，请稍候！"_s);
-        // "关闭此窗口" stopped the session cleanly; the window stays and is usable.
-        QVERIFY(f.form->isVisible() && !f.form->isSending());
-        QCOMPARE(f.form->Winsock1.State(), int(Winsock1::sckClosed));
+        QCOMPARE(refused, u"邮件发送中，请稍候！"_s);
         QVERIFY(f.boxes.shown.isEmpty());
+        QVERIFY(!server.commands.contains("DATA"));
+    }
+
+    // The collapsed window shows nothing of the mail form, the expanded one all of it;
+    // "信件内容:" sits in its row beside "发送", above the body box; the about text keeps
+    // off the window's edge.
+    void aboutWindowLayout()
+    {
+        Form f(25);
+        SendMail* w = f.form;
+        QVERIFY(w->height() > w->cmdClose->geometry().bottom());
+        QVERIFY2(w->height() <= w->Label3->y(), qPrintable(QString::number(w->height())));
+        QVERIFY(ink(w->Label2).left() >= 4);
+        w->Command1->click();
+        QCOMPARE(w->frameGeometry().height(), twipsToPixels(7068));
+        QVERIFY(w->height() > w->lblStatus->geometry().bottom());
+        QVERIFY(!w->cmdSend->geometry().intersects(w->txtBody->geometry()));
+        const QRect caption = ink(w->Label6);
+        QVERIFY2(caption.bottom() < w->txtBody->y(), qPrintable(QString::number(caption.bottom())));
+        QVERIFY(caption.top() < w->cmdSend->geometry().center().y());
+        w->Command1->click();
+        QVERIFY(w->height() <= w->Label3->y());
     }
 
     void bannerOpensWebAddress()
@@ -263,6 +439,9 @@ private Q_SLOTS:
         QTest::mouseClick(f.form->Image1, Qt::LeftButton);
         QTest::mouseClick(f.form->Image1, Qt::RightButton);
         QCOMPARE(f.urls.opened, QList<QUrl>{QUrl(u"https://lirondo.example.org/"_s)});
+        // The server and the recipient are the build's.
+        QCOMPARE(MailSettings().host, QStringLiteral(LIRONDO_MAIL_SERVER));
+        QCOMPARE(MailSettings().recipient, QStringLiteral(LIRONDO_MAIL_RECIPIENT));
     }
 };
 
