@@ -176,6 +176,8 @@ public:
     QWidget* Line2 = nullptr;
     QWidget* Line3 = nullptr;
     QWidget* Line4 = nullptr;
+    QWidget* Line5 = nullptr;
+    QWidget* Line6 = nullptr;
 
     // The hidden pictures: the skin atlas, the caption buttons' hover and pressed
     // pictures, the restore glyph and the window icon.

@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSlider>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -107,6 +108,7 @@ void Form1::setUpShell()
     IMus2 = skinPicture("IMus2");
     Imico = skinPicture("Imico");
     setWindowIcon(QIcon(Imico));
+    Imavoice->setPixmap(skinPicture("Imavoice"));
 
     createShellControls();
     setUpHover();
@@ -158,6 +160,14 @@ void Form1::createShellControls()
     Line2 = makeLine(Picture2, kFrameLight, QStringLiteral("Line2"));
     Line3 = makeLine(Picture2, kFrameDark, QStringLiteral("Line3"));
     Line4 = makeLine(Picture2, kFrameDark, QStringLiteral("Line4"));
+    // The volume pop-up's two decoration lines, one on each side of its slider.
+    const QRect slider = Slider2->geometry();
+    Line5 = makeLine(Picture1, kFrameDark, QStringLiteral("Line5"));
+    Line5->setGeometry(slider.left() - 3, slider.top(), 1, slider.height());
+    Line6 = makeLine(Picture1, kFrameDark, QStringLiteral("Line6"));
+    Line6->setGeometry(slider.right() + 3, slider.top(), 1, slider.height());
+    Line5->show();
+    Line6->show();
 
     // The open command's design font; the command row's is set with the row.
     QFont openFont(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"),

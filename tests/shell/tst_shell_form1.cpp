@@ -13,6 +13,7 @@
 #include <QAccessibleActionInterface>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 
 using namespace lirondo;
@@ -306,6 +307,10 @@ void TestShellForm1::hoverPopUpAndCaptionButtons()
     Harness h;
     h.show();
     Form1& f = h.form;
+    QVERIFY(!f.Imavoice->pixmap().isNull()); // the speaker is there to be found
+    const QRect slider = f.Slider2->geometry();
+    QVERIFY(f.Line5->isVisible() && f.Line5->geometry().right() < slider.left());
+    QVERIFY(f.Line6->isVisible() && f.Line6->geometry().left() > slider.right());
     hover(f, centreIn(f, f.Imavoice));
     QVERIFY(f.Picture1->isVisible());
     hover(f, f.Picture1->pos() + QPoint(3, 3)); // into the pop-up

@@ -1,7 +1,8 @@
 // Draws the main window's skin: the atlas Pmain (a whole small window: rounded
 // corners with red outside, a grey caption with a darker tab, the caption-button
 // glyphs, a grey border and the grip mark), the caption buttons' hover and pressed
-// pictures, the restore glyph, the window icon, and the program's 64 x 64 icon.
+// pictures, the restore glyph, the window icon, the speaker icon, and the program's
+// 64 x 64 icon.
 
 #include "shell/Outline.h"
 
@@ -29,6 +30,7 @@ const QColor kHoverFrame(126, 134, 148);
 const QColor kPressedFill(104, 113, 128);
 const QColor kGripGreen(36, 150, 60);
 const QColor kGripLight(190, 240, 200);
+const QColor kTitleBlue(31, 96, 169);
 
 // The atlas is cut from a window drawn at this size: its left and top parts from the
 // left and top of the window, its right and bottom parts from the right and bottom,
@@ -281,6 +283,33 @@ void drawEmblem(QPainter& painter, const QRectF& box)
     }
 }
 
+// The speaker icon under which the volume pop-up opens: a cone and two sound waves on
+// the window's background, at the icon's design size.
+QImage speaker(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(kBackground);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double midY = height / 2.0;
+    QPainterPath cone;
+    cone.moveTo(1, midY - 2.5);
+    cone.lineTo(4, midY - 2.5);
+    cone.lineTo(8.5, midY - 6.5);
+    cone.lineTo(8.5, midY + 6.5);
+    cone.lineTo(4, midY + 2.5);
+    cone.lineTo(1, midY + 2.5);
+    cone.closeSubpath();
+    painter.fillPath(cone, kGlyph);
+    painter.setPen(QPen(kTitleBlue, 1.4, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    for (const double r : {3.5, 6.5}) {
+        const QRectF arc(8.5 - r + 1.5, midY - r, 2 * r, 2 * r);
+        painter.drawArc(arc, -50 * 16, 100 * 16);
+    }
+    return image;
+}
+
 QImage emblem(int size, const QRectF& box)
 {
     QImage image(size, size, QImage::Format_ARGB32);
@@ -329,6 +358,8 @@ int main(int argc, char** argv)
     ok = save(buttonPicture(Glyph::Restore, noBack, kGlyph), in("IMus0")) && ok;
     ok = save(buttonPicture(Glyph::Restore, hoverBack, kGlyph), in("IMus1")) && ok;
     ok = save(buttonPicture(Glyph::Restore, pressedBack, white), in("IMus2")) && ok;
+    // 264 x 228 twips.
+    ok = save(speaker(18, 15), in("Imavoice")) && ok;
     // The window icon is painted at its own size at the caption's left; its art fits
     // the tab, the rest stays clear.
     ok = save(emblem(32, QRectF(0, 1, 14, 14)), in("Imico")) && ok;
