@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -26,6 +28,12 @@ int main(int argc, char** argv)
     // The program ends when the main window and the feedback form are gone, not when
     // the last visible window closes (the main window may be hidden in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own buttons and dialogs (Yes/No/OK/Open) in Chinese, like the rest of the
+    // interface; without the translation package they stay in English.
+    QTranslator qtChinese;
+    if (qtChinese.load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
 
     lirondo::GbkCodePage gbk;
     lirondo::SystemClock clock;
