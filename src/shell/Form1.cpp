@@ -106,6 +106,9 @@ Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget
 
 Form1::~Form1()
 {
+    // The box emits textChanged while Qt deletes it, after this object has become a
+    // bare QWidget: its handlers must not run then.
+    Texten->disconnect(this);
     // The side windows are top-level windows of their own.
     delete m_jihua;
     delete m_sendMail;
