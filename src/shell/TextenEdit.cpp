@@ -3,9 +3,12 @@
 #include "documents/DropData.h"
 
 #include <QAbstractUndoItem>
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QPointer>
@@ -204,6 +207,34 @@ void TextenEdit::mouseMoveEvent(QMouseEvent* event)
 {
     Q_EMIT pointerMoved();
     QPlainTextEdit::mouseMoveEvent(event);
+}
+
+void TextenEdit::addContextAction(QAction* action)
+{
+    m_contextActions.append(action);
+}
+
+QMenu* TextenEdit::createContextMenu()
+{
+    QMenu* menu = createStandardContextMenu();
+    if (m_contextActions.isEmpty())
+        return menu;
+    QAction* first = menu->actions().value(0);
+    for (QAction* action : std::as_const(m_contextActions)) {
+        if (action)
+            menu->insertAction(first, action);
+        else
+            menu->insertSeparator(first);
+    }
+    menu->insertSeparator(first);
+    return menu;
+}
+
+void TextenEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 } // namespace lirondo

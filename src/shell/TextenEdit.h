@@ -5,7 +5,9 @@
 
 #include <memory>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QTextDocument;
 
 namespace lirondo {
@@ -34,6 +36,11 @@ public:
     // The progress line shown while loading: "正在打开 … 37%".
     void setLoadingProgress(int percent);
     QString loadingCaption() const;
+    // The program's own commands shown above Qt's edit items in the box's context menu,
+    // in the order added; a null action adds a separator.
+    void addContextAction(QAction* action);
+    // The menu the box shows on a right click: the program's commands, then Qt's own.
+    QMenu* createContextMenu();
 
 Q_SIGNALS:
     void textDropped(const QString& text);
@@ -47,6 +54,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool fromInside(const QDropEvent* event) const;
@@ -59,6 +67,7 @@ private:
     std::unique_ptr<QTextDocument> m_previous; // what the last replacement took away
     bool m_loading = false;
     QLabel* m_progressLine = nullptr;
+    QList<QAction*> m_contextActions;
 };
 
 } // namespace lirondo
