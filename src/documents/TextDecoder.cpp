@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QStringDecoder>
 
 #include <cstdint>
@@ -198,28 +197,6 @@ TextFileResult readTextFile(const QString& path, const GbkCodePage& gbk, qint64 
     } catch (const std::bad_alloc&) {
         return {TextFileStatus::TooLarge, {}};
     }
-}
-
-TextFileReader::TextFileReader(const GbkCodePage& gbk, QObject* parent, qint64 maxBytes)
-    : QObject(parent), m_gbk(gbk), m_maxBytes(maxBytes)
-{
-    m_pool.setMaxThreadCount(1);
-}
-
-TextFileReader::~TextFileReader()
-{
-    m_pool.waitForDone();
-}
-
-void TextFileReader::read(const QString& path)
-{
-    // The destructor waits for the pool, so the job may use this; the queued call is
-    // dropped by Qt if the reader is gone before it is delivered.
-    m_pool.start([this, path] {
-        const TextFileResult result = readTextFile(path, m_gbk, m_maxBytes);
-        QMetaObject::invokeMethod(
-            this, [this, path, result] { Q_EMIT finished(path, result); }, Qt::QueuedConnection);
-    });
 }
 
 } // namespace lirondo

@@ -59,23 +59,6 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(decodeTextFile(bytes, m_gbk), expected);
     }
-
-    void readerGoneBeforeDelivery()
-    {
-        QTemporaryDir dir;
-        QFile f(dir.filePath(u"small.txt"_qs));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("abc") == 3);
-        f.close();
-        int delivered = 0;
-        {
-            TextFileReader reader(m_gbk);
-            connect(&reader, &TextFileReader::finished, this, [&] { ++delivered; });
-            reader.read(f.fileName());
-        }
-        // The result, queued or not, must not reach a deleted reader.
-        QTest::qWait(50);
-        QCOMPARE(delivered, 0);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_TextDecoder)
