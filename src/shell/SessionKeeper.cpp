@@ -41,6 +41,14 @@ SessionKeeper::SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionSto
         m_position = m_form.reading().textlength();
     });
     connect(&reading, &ReadingController::stopping, this, &SessionKeeper::readingStopped);
+    // After the reading's own handler: a reading that has run to its end is kept at once.
+    connect(&m_eVoice, &SpeechEngine::endStream, this, [this] {
+        const ReadingController& now = m_form.reading();
+        if (m_readingThisFile && !now.speaking() && now.stopped() == 0) {
+            keepPosition();
+            m_readingThisFile = false;
+        }
+    });
     m_form.installEventFilter(this);
 }
 
