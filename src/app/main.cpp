@@ -10,7 +10,9 @@
 #include "mail/DesktopUrlOpener.h"
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
+#include "session/SessionStore.h"
 #include "shell/Form1.h"
+#include "shell/SessionKeeper.h"
 #include "tray/qt/QtTrayIconPort.h"
 
 #include <QApplication>
@@ -35,6 +37,10 @@ int main(int argc, char** argv)
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtChinese);
 
+    // `--fresh`: the design values, and nothing of this run kept.
+    QStringList arguments = QApplication::arguments().mid(1);
+    lirondo::SessionStore session = lirondo::SessionStore::forRun(arguments);
+
     lirondo::GbkCodePage gbk;
     lirondo::SystemClock clock;
     lirondo::QtMessageBoxPort messages;
@@ -50,10 +56,10 @@ int main(int argc, char** argv)
     form.onProgramEnd = [] { QApplication::quit(); };
     messages.setParent(&form);
     fileDialog.setParent(&form);
+    lirondo::SessionKeeper keeper(form, *eVoice, session);
     form.show();
     // `lirondo FILE...` (how the desktop opens files with us): as a drop of those files.
-    const QStringList files =
-        lirondo::commandLineFiles(QApplication::arguments().mid(1), QDir::currentPath());
+    const QStringList files = lirondo::commandLineFiles(arguments, QDir::currentPath());
     if (!files.isEmpty())
         form.Texten_FilesDropped(files);
     return QApplication::exec();

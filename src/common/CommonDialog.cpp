@@ -5,7 +5,7 @@ namespace lirondo {
 bool CommonDialog::ShowOpen()
 {
     const auto chosen =
-        m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName});
+        m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName, History});
     if (!chosen)
         return !CancelError;
     FileName = *chosen;

@@ -20,6 +20,7 @@ public:
     QString FileName;
     int FilterIndex = 1;
     bool CancelError = false;
+    QStringList History; // files opened before, newest first, offered by the dialog
 
     // Shows the open dialog. Returns false when the user cancelled and CancelError
     // is set (the caller treats that as a failure); a cancel without CancelError

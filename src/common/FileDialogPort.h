@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,6 +19,7 @@ public:
         int filterIndex = 1;
         QString initDir;
         QString fileName;
+        QStringList history; // files opened before, newest first
     };
 
     virtual ~FileDialogPort() = default;

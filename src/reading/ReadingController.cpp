@@ -96,6 +96,7 @@ void ReadingController::Label2_Click(int index)
 {
     switch (index) {
     case Read:
+        m_readEnd = -1;
         read();
         break;
     case Stop:
@@ -129,11 +130,24 @@ void ReadingController::read()
     else
         readPlain();
     m_stopped = 0;
+    Q_EMIT readingStarted();
+}
+
+void ReadingController::readPart(int start, int end)
+{
+    m_textlength = start;
+    m_readEnd = std::max(start, end);
+    read();
+}
+
+QString ReadingController::readable(const QString& text) const
+{
+    return m_readEnd < 0 ? text : text.left(m_readEnd);
 }
 
 void ReadingController::readMixed()
 {
-    const QString text = m_view.text();
+    const QString text = readable(m_view.text());
     m_readStart = m_textlength;
     m_runs->SplitText(text, m_textlength, m_voices.chinese, m_voices.english);
     m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
@@ -153,7 +167,7 @@ void ReadingController::readPlain()
 {
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
-    const QString text = m_view.text();
+    const QString text = readable(m_view.text());
     m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
     if (m_textlength < 0 || m_textlength >= text.size()) {
         endReadingAtOnce();
@@ -177,6 +191,7 @@ void ReadingController::endReadingAtOnce()
 
 void ReadingController::stop()
 {
+    Q_EMIT stopping();
     m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
     m_resumeAt = -1;
@@ -321,7 +336,7 @@ void ReadingController::carryOn()
         return;
     if (!m_view.mixedReading()) {
         if (m_view.loopReading()) {
-            const QString text = m_view.text();
+            const QString text = readable(m_view.text());
             if (m_textlength >= 0 && m_textlength < text.size())
                 speakOwn(text.mid(m_textlength), m_textlength);
         }

@@ -57,6 +57,9 @@ public:
     // speech leaves the command row idle, as the stop command does.
     void stopForLocator();
     void setTextlength(int offset) { m_textlength = offset; }
+    // The read command for the text from `start` up to `end` only (a selection): the
+    // reading start becomes `start`; a loop pass repeats just that part.
+    void readPart(int start, int end);
     // A new document is read from its start: the reading start goes back to 0 and the
     // knob to the track's left end.
     void newDocument();
@@ -79,8 +82,19 @@ public:
     int runindex() const { return m_runindex; }
     int agentshow() const { return m_agentshow; }
     AgentCharacter* Genie() const { return m_genie; }
+    // A text of the reading is being spoken (or paused in the middle).
+    bool speaking() const { return m_stream != 0; }
+    // Where in `Texten` the word last heard of the reading starts.
+    int heardPosition() const { return positionInText(m_heard); }
+
     const VoiceTable& voiceTable() const { return m_voices; }
     const modfenkai& runs() const { return *m_runs; }
+
+Q_SIGNALS:
+    // A read command started reading; a stop (the command, the locator, a list click) is
+    // about to drop it, with the state still as it was.
+    void readingStarted();
+    void stopping();
 
 private:
     void read();
@@ -95,6 +109,7 @@ private:
     void carryOn();
     void otherSpeechEnded();
     int positionInText(int position) const;
+    QString readable(const QString& text) const;
 
     SpeechEngine& m_eVoice;
     ReadingView& m_view;
@@ -115,6 +130,7 @@ private:
     QString m_streamText;
     qint64 m_streamStart = 0;
     int m_readStart = 0; // the reading start when the runs were made
+    int m_readEnd = -1;  // where the reading ends; -1: at the end of the text
     int m_heard = 0;     // start of the last word heard, in the stream's text
     int m_resumeAt = -1; // where an interrupted stream carries on, or -1
 };

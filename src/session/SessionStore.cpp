@@ -31,6 +31,15 @@ int boundedInt(const QSettings& settings, const QString& key, int fallback, int 
 
 SessionStore::SessionStore(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings)) {}
 
+SessionStore SessionStore::forRun(QStringList& arguments)
+{
+    if (arguments.removeAll(QStringLiteral("--fresh")) > 0)
+        return SessionStore();
+    return SessionStore(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                    QStringLiteral("lirondo"),
+                                                    QStringLiteral("lirondo")));
+}
+
 std::optional<SessionStore::Preferences> SessionStore::preferences() const
 {
     if (!m_settings || !m_settings->value(QLatin1String(kPreferences)).toBool())

@@ -37,6 +37,11 @@ public:
 
     explicit SessionStore(std::unique_ptr<QSettings> settings = nullptr);
 
+    // The store of a run of the program: the user's file in the XDG config location
+    // ($XDG_CONFIG_HOME/lirondo/lirondo.ini), or none when the command line asks for a
+    // fresh run ("--fresh", which is taken out of the arguments).
+    static SessionStore forRun(QStringList& arguments);
+
     bool isFresh() const { return !m_settings; }
 
     // Empty until a run has saved them: the caller keeps its design values.

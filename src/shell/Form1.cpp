@@ -12,6 +12,7 @@
 #include "reading/SpeechEngine.h"
 #include "reminder/jihua.h"
 #include "shell/CommandLabel.h"
+#include "shell/ReadingShortcuts.h"
 #include "shell/TextenEdit.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
@@ -101,6 +102,7 @@ Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget
         return m_characterLoader->Genie();
     };
     setUpWindows();
+    m_shortcuts = std::make_unique<ReadingShortcuts>(*this);
     Form_Load();
 }
 

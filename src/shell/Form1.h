@@ -43,6 +43,7 @@ class FileDialogPort;
 class GbkCodePage;
 class MessageBoxPort;
 class ReadingController;
+class ReadingShortcuts;
 class SpeechEngine;
 class TextenEdit;
 class TrayIconPort;
@@ -134,6 +135,15 @@ public:
     // The knob's rest colour, for the hover reset of the bare panel.
     void knobToGreen();
     bool documentLoadPending() const;
+    // Sets where the next reading starts as a release of the knob does, with the knob
+    // placed for that offset; the knob's tooltip shows `tip`, or else the offset.
+    void setReadingStart(int offset, const QString& tip = {});
+    // Files offered in the open dialog's history, newest first.
+    std::function<QStringList()> openHistory;
+
+Q_SIGNALS:
+    // A file that was read whole is now the document.
+    void fileShown(const QString& path);
 
 private:
     void setUpDocuments();
@@ -142,6 +152,7 @@ private:
     void setKnobColour(const QColor& colour);
     std::unique_ptr<TextLoader> m_textLoader;
     Locator m_locator;
+    QString m_loadingPath; // the last load asked for: the one a finished load shows
     // ---- end of documents ----
 
     // ---- Window shell: layout pass, skin, outline, caption bar, grips, hover (Form1Shell.cpp)
@@ -246,6 +257,8 @@ private:
     void unloadTuoPan() override;
     void unloadForm1() override;
     void unloadJihua() override;
+    void readClipboard() override;
+    void pauseOrResume() override;
 
     Form1Desktop m_desktop;
     std::unique_ptr<tuopan> m_tuopan;
@@ -284,6 +297,7 @@ private:
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<CharacterLoader> m_characterLoader;
     std::unique_ptr<IdleBehaviour> m_idle;
+    std::unique_ptr<ReadingShortcuts> m_shortcuts;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
 };

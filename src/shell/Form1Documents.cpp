@@ -22,6 +22,7 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace lirondo {
@@ -86,9 +87,10 @@ void Form1::setUpDocuments()
             std::unique_ptr<QTextDocument> document(qobject_cast<QTextDocument*>(made.release()));
             if (!document)
                 return;
-            if (complete)
+            if (complete) {
                 Texten->replaceDocument(std::move(document));
-            else
+                Q_EMIT fileShown(m_loadingPath);
+            } else
                 Texten->showLoadingStart(std::move(document));
         });
     connect(m_textLoader.get(), &TextLoader::progress, Texten, &TextenEdit::setLoadingProgress);
@@ -181,6 +183,7 @@ void Form1::LoadTextFile(const QString& path)
 void Form1::startLoad(const QString& path, std::function<void()> onRead)
 {
     Texten->beginLoading();
+    m_loadingPath = path;
     m_textLoader->LoadTextFile(path, std::move(onRead));
 }
 
@@ -219,6 +222,8 @@ void Form1::Label5_Click()
     dialog.Filter = QStringLiteral("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
     dialog.FilterIndex = 1;
     dialog.InitDir = m_services.appDir;
+    if (openHistory)
+        dialog.History = openHistory();
     if (!dialog.ShowOpen())
         return;
     const QString path = dialog.FileName;
@@ -319,6 +324,20 @@ void Form1::Cmdlength_MouseUp()
     Texten->setFocus(Qt::MouseFocusReason);
     setSelection(offset, 0);
     Cmdlength->setToolTip(QString::number(offset));
+}
+
+void Form1::setReadingStart(int offset, const QString& tip)
+{
+    const int length = textLength();
+    m_reading->setTextlength(offset);
+    Cmdlength->move(length > 0 ? vbRoundToInt(double(std::clamp(offset, 0, length)) / length *
+                                                  Labtxtlength->width() +
+                                              Labtxtlength->x())
+                               : Labtxtlength->x(),
+                    Cmdlength->y());
+    Texten->setFocus(Qt::OtherFocusReason);
+    setSelection(offset, 0);
+    Cmdlength->setToolTip(tip.isEmpty() ? QString::number(offset) : tip);
 }
 
 bool Form1::Cmdlength_KeyDown(int key)

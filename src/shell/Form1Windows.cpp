@@ -9,6 +9,7 @@
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "reminder/jihua.h"
+#include "shell/ReadingShortcuts.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
 
@@ -165,6 +166,16 @@ void Form1::unloadJihua()
 {
     if (m_jihua)
         m_jihua->close();
+}
+
+void Form1::readClipboard()
+{
+    m_shortcuts->readClipboard();
+}
+
+void Form1::pauseOrResume()
+{
+    m_shortcuts->pauseOrResume();
 }
 
 } // namespace lirondo

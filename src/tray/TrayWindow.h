@@ -34,6 +34,10 @@ public:
     virtual void unloadForm1() = 0;  // its unload step calls tuopan::TrayRemove
     virtual void unloadJihua() = 0;
     virtual void showAbout() = 0; // the feedback form, not modal
+    // Also while the window is hidden: the clipboard's text replaces the document and is
+    // read; the pause command, when it can be given.
+    virtual void readClipboard() = 0;
+    virtual void pauseOrResume() = 0;
 };
 
 } // namespace lirondo

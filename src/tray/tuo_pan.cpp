@@ -22,6 +22,12 @@ tuo_pan::tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
     connect(mnuTrayMinimize, &QAction::triggered, this, &tuo_pan::mnuTrayMinimize_Click);
     connect(mnuTrayClose, &QAction::triggered, this, &tuo_pan::mnuTrayClose_Click);
     connect(guanyu, &QAction::triggered, this, &tuo_pan::guanyu_Click);
+
+    m_menu->addSeparator();
+    readClipboard = m_menu->addAction(QStringLiteral("朗读剪贴板"));
+    pauseResume = m_menu->addAction(QStringLiteral("暂停/继续"));
+    connect(readClipboard, &QAction::triggered, this, [this] { m_actions.readClipboard(); });
+    connect(pauseResume, &QAction::triggered, this, [this] { m_actions.pauseOrResume(); });
 }
 
 tuo_pan::~tuo_pan() = default;

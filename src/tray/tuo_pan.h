@@ -24,6 +24,9 @@ public:
     QAction* mnuTrayMinimize = nullptr; // "最小化"
     QAction* mnuTrayClose = nullptr;    // "退出"
     QAction* guanyu = nullptr;          // "关于"
+    // Below a separator: reading from the tray while the window is hidden.
+    QAction* readClipboard = nullptr; // "朗读剪贴板"
+    QAction* pauseResume = nullptr;   // "暂停/继续"
 
     // Called by the main window's layout pass: an item that would not change the
     // window state is disabled.

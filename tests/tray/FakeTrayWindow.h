@@ -41,6 +41,8 @@ public:
     void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
     void unloadJihua() override { log.append(QStringLiteral("unload jihua")); }
     void showAbout() override { log.append(QStringLiteral("about")); }
+    void readClipboard() override { log.append(QStringLiteral("read the clipboard")); }
+    void pauseOrResume() override { log.append(QStringLiteral("pause or resume")); }
 };
 
 } // namespace lirondo::test

@@ -112,10 +112,10 @@ private Q_SLOTS:
     void enabledByWindowState_data()
     {
         QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("enabled");
-        QTest::newRow("normal") << 0 << "最大化 最小化 退出 关于";
-        QTest::newRow("minimized") << 1 << "最大化 退出 关于";
-        QTest::newRow("maximized") << 2 << "最小化 退出 关于";
+        QTest::addColumn<QString>("enabled"); // in menu order, a separator as "|"
+        QTest::newRow("normal") << 0 << "最大化 最小化 退出 关于 | 朗读剪贴板 暂停/继续";
+        QTest::newRow("minimized") << 1 << "最大化 退出 关于 | 朗读剪贴板 暂停/继续";
+        QTest::newRow("maximized") << 2 << "最小化 退出 关于 | 朗读剪贴板 暂停/继续";
     }
     void enabledByWindowState()
     {
@@ -125,7 +125,9 @@ private Q_SLOTS:
         t.menuForm->enableForWindowState(state);
         QStringList enabled;
         for (QAction* item : t.menuForm->mnuTray()->actions())
-            enabled << (item->isEnabled() ? item->text() : QString());
+            enabled << (item->isSeparator() ? QStringLiteral("|")
+                        : item->isEnabled() ? item->text()
+                                            : QString());
         enabled.removeAll(QString());
         QTEST(enabled.join(u' '), "enabled");
     }
@@ -137,6 +139,8 @@ private Q_SLOTS:
         QTest::newRow("最小化") << "state 1"; // and the window stays where it is
         QTest::newRow("退出") << "unload tuo_pan, unload Form1, unload tuo_pan, unload jihua";
         QTest::newRow("关于") << "about";
+        QTest::newRow("朗读剪贴板") << "read the clipboard"; // also while the window is hidden
+        QTest::newRow("暂停/继续") << "pause or resume";
     }
     void menuItem()
     {

@@ -24,6 +24,15 @@ std::optional<QString> QtFileDialogPort::getOpenFileName(const OpenRequest& requ
             dialog.setDirectory(previous.absolutePath());
         dialog.selectFile(previous.fileName());
     }
+    // Qt's dialog keeps a history of folders: those of the files opened before.
+    QStringList folders;
+    for (const QString& file : request.history) {
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    if (!folders.isEmpty())
+        dialog.setHistory(folders);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

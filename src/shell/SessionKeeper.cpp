@@ -1,0 +1,168 @@
+#include "shell/SessionKeeper.h"
+
+#include "reading/ReadingController.h"
+#include "reading/SpeechEngine.h"
+#include "session/SessionStore.h"
+#include "shell/Form1.h"
+#include "shell/TextenEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QSlider>
+#include <QTreeWidget>
+
+namespace lirondo {
+
+namespace {
+
+bool isFile(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+} // namespace
+
+SessionKeeper::SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionStore& store)
+    : m_form(form), m_eVoice(eVoice), m_store(store)
+{
+    restore();
+    m_form.openHistory = [this] {
+        QStringList files = m_store.recentFiles();
+        files.removeIf([](const QString& path) { return !isFile(path); });
+        return files;
+    };
+    connect(&m_form, &Form1::fileShown, this, &SessionKeeper::fileShown);
+    connect(m_form.Texten, &TextenEdit::documentReplaced, this, &SessionKeeper::documentReplaced);
+    ReadingController& reading = m_form.reading();
+    connect(&reading, &ReadingController::readingStarted, this, [this] {
+        m_readingThisFile = true;
+        m_position = m_form.reading().textlength();
+    });
+    connect(&reading, &ReadingController::stopping, this, &SessionKeeper::readingStopped);
+    // After the reading's own handler: a reading that has run to its end is kept at once.
+    connect(&m_eVoice, &SpeechEngine::endStream, this, [this] {
+        const ReadingController& now = m_form.reading();
+        if (m_readingThisFile && !now.speaking() && now.stopped() == 0) {
+            keepPosition();
+            m_readingThisFile = false;
+        }
+    });
+    m_form.installEventFilter(this);
+}
+
+SessionKeeper::~SessionKeeper()
+{
+    m_form.removeEventFilter(this);
+    m_form.openHistory = nullptr;
+}
+
+void SessionKeeper::restore()
+{
+    if (const auto p = m_store.preferences()) {
+        const QList<VoiceInfo> voices = m_eVoice.voices();
+        for (int i = 0; i < voices.size() && i < m_form.Combo1->count(); ++i) {
+            if (!p->voice.isEmpty() && voices.at(i).id == p->voice) {
+                m_form.Combo1->setCurrentIndex(i);
+                m_form.reading().Combo1_Click(i);
+                break;
+            }
+        }
+        // The sliders hand their values to the engine as a move by the user does.
+        m_form.Slider1->setValue(p->rate);
+        m_form.Slider2->setValue(p->volume);
+        m_form.Check1->setChecked(p->loop);
+        // Mixed reading only where both voices are still there.
+        m_form.Check2->setChecked(p->mixed && m_form.Check2->isEnabled());
+    }
+    if (const auto placement = m_store.windowPlacement()) {
+        m_form.restoreGeometry(placement->geometry);
+        if (placement->maximized)
+            m_form.setWindowState(Qt::WindowMaximized);
+    }
+    // Files that went away since are left out without a word.
+    for (const QString& path : m_store.readingList()) {
+        if (isFile(path))
+            m_form.AddToReadingList(path);
+    }
+}
+
+void SessionKeeper::save()
+{
+    keepPosition();
+    SessionStore::Preferences p;
+    const int voice = m_form.Combo1->currentIndex();
+    const QList<VoiceInfo> voices = m_eVoice.voices();
+    if (voice >= 0 && voice < voices.size())
+        p.voice = voices.at(voice).id;
+    p.rate = m_form.Slider1->value();
+    p.volume = m_form.Slider2->value();
+    p.loop = m_form.Check1->isChecked();
+    p.mixed = m_form.Check2->isChecked();
+    m_store.setPreferences(p);
+    const int state = m_form.shellWindowState();
+    m_store.setWindowPlacement(
+        {m_form.saveGeometry(), state == 2 || (state == 1 && m_form.LastState == 2)});
+    QStringList list;
+    for (int i = 0; i < m_form.ListView1->topLevelItemCount(); ++i)
+        list.append(m_form.ListView1->topLevelItem(i)->text(1));
+    m_store.setReadingList(list);
+    m_store.sync();
+}
+
+bool SessionKeeper::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_form && event->type() == QEvent::Close)
+        save();
+    return false;
+}
+
+qint64 SessionKeeper::currentPosition() const
+{
+    if (!m_readingThisFile)
+        return m_position;
+    const ReadingController& reading = m_form.reading();
+    if (reading.speaking())
+        return reading.heardPosition();
+    // Read to its end: the next time the file is read from its start.
+    return reading.stopped() == 0 ? 0 : m_position;
+}
+
+void SessionKeeper::keepPosition()
+{
+    if (m_path.isEmpty())
+        return;
+    m_position = currentPosition();
+    m_store.setResumePosition(m_path, m_size, m_position);
+}
+
+void SessionKeeper::readingStopped()
+{
+    keepPosition();
+    m_readingThisFile = false;
+}
+
+void SessionKeeper::documentReplaced()
+{
+    // The old document's place, before anything of the new one is known.
+    keepPosition();
+    m_path.clear();
+    m_readingThisFile = false;
+}
+
+void SessionKeeper::fileShown(const QString& path)
+{
+    m_path = path;
+    m_size = QFileInfo(path).size();
+    m_position = m_store.resumePosition(path, m_size);
+    m_store.addRecentFile(path);
+    if (m_position > 0 && m_position < m_form.documentText().size()) {
+        const int at = static_cast<int>(m_position);
+        m_form.setReadingStart(at, QStringLiteral("从上次停下的地方接着读：%1").arg(at));
+    } else {
+        m_position = 0;
+    }
+}
+
+} // namespace lirondo

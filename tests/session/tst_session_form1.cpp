@@ -1,0 +1,325 @@
+// The main window with what it remembers, its keys and its reading commands, driven
+// through the real reading controller with the fake engine.
+#include "fakes/Form1Fakes.h"
+#include "reading/ReadingController.h"
+#include "session/SessionStore.h"
+#include "shell/CommandLabel.h"
+#include "shell/Form1.h"
+#include "shell/SessionKeeper.h"
+#include "shell/TextenEdit.h"
+#include "tray/tuo_pan.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace lirondo;
+using namespace lirondo::test;
+
+namespace {
+
+const QString kText = QStringLiteral("Hello world. Second one. Third.");
+
+// One run of the program: the fakes, the window and its keeper over the settings the
+// command line picks.
+struct Run : Form1Fakes
+{
+    explicit Run(QStringList arguments = {})
+        : store(SessionStore::forRun(arguments)), keeper(form, engine, store)
+    {}
+    ~Run() { form.close(); }
+
+    ReadingController& reading() { return form.reading(); }
+    void open(const QString& path)
+    {
+        dialog.answers.append(path);
+        form.Label5_Click();
+        QTRY_VERIFY(!form.documentLoadPending());
+    }
+    QString lastSpoken() const
+    {
+        const auto spoken = engine.spoken();
+        return spoken.isEmpty() ? QString() : spoken.last().text;
+    }
+    QStringList listed() const
+    {
+        QStringList paths;
+        for (int i = 0; i < form.ListView1->topLevelItemCount(); ++i)
+            paths.append(form.ListView1->topLevelItem(i)->text(1));
+        return paths;
+    }
+
+    SessionStore store;
+    Form1 form{services()};
+    SessionKeeper keeper;
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestSessionForm1 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_config; // the XDG config location of the runs
+    QTemporaryDir m_files;
+
+    QString file(const QString& name) const { return m_files.filePath(name); }
+    QStringList configFiles() const
+    {
+        return QDir(m_config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
+    }
+    void init() { QDir(m_config.path() + QStringLiteral("/lirondo")).removeRecursively(); }
+
+    void settingsRoundTrip()
+    {
+        const QString book = file(QStringLiteral("book.txt"));
+        const QString gone = file(QStringLiteral("gone.txt"));
+        writeFile(book, kText.toUtf8());
+        writeFile(gone, "x");
+        {
+            Run first;
+            first.form.Combo1->setCurrentIndex(1);
+            first.reading().Combo1_Click(1);
+            first.form.Slider1->setValue(4);
+            first.form.Slider2->setValue(30);
+            first.form.Check1->setChecked(true);
+            first.form.Check2->setChecked(true);
+            first.form.resize(700, 500);
+            first.form.AddToReadingList(gone);
+            first.open(book);
+            first.form.Check2->setChecked(false);
+            first.reading().Label2_Click(ReadingController::Read);
+            first.engine.raiseWord(13, 6); // "Second" is being heard
+        }
+        QFile::remove(gone);
+        Run second;
+        QCOMPARE(second.form.Combo1->currentIndex(), 1);
+        QCOMPARE(second.engine.currentVoice(), 1);
+        QCOMPARE(second.engine.rate(), 4);
+        QCOMPARE(second.engine.volume(), 30);
+        QVERIFY(second.form.Check1->isChecked());
+        QVERIFY(!second.form.Check2->isChecked());
+        QCOMPARE(second.form.size(), QSize(700, 500));
+        QCOMPARE(second.listed(), QStringList(book)); // the vanished file left quietly
+        second.open(book);
+        QCOMPARE(second.dialog.requests.last().history, QStringList(book));
+        QCOMPARE(second.reading().textlength(), 13);
+        QVERIFY(second.form.Cmdlength->toolTip().contains(u"13"));
+        QVERIFY(second.form.Cmdlength->x() > second.form.Labtxtlength->x());
+        second.reading().Label2_Click(ReadingController::Read);
+        QCOMPARE(second.lastSpoken(), kText.mid(13));
+    }
+
+    void resumePosition_data()
+    {
+        QTest::addColumn<QString>("howItEnded");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("stopped") << "stop" << 13;
+        QTest::newRow("window closed while reading") << "close" << 13;
+        QTest::newRow("another file opened") << "open" << 13;
+        QTest::newRow("read to the end") << "end" << 0;
+        QTest::newRow("file changed since") << "change" << 0;
+    }
+    void resumePosition()
+    {
+        QFETCH(QString, howItEnded);
+        const QString book = file(QStringLiteral("resume.txt"));
+        const QString other = file(QStringLiteral("other.txt"));
+        writeFile(book, kText.toUtf8());
+        writeFile(other, "other");
+        {
+            Run first;
+            first.open(book);
+            first.reading().Label2_Click(ReadingController::Read);
+            first.engine.raiseWord(13, 6);
+            if (howItEnded == u"stop") {
+                first.reading().Label2_Click(ReadingController::Stop);
+                first.form.Texten->setFocus(); // later clicks in the text change nothing
+                first.form.setReadingStart(2);
+            } else if (howItEnded == u"open") {
+                first.open(other);
+            } else if (howItEnded == u"end") {
+                first.engine.raiseEndStream();
+            }
+        }
+        if (howItEnded == u"change")
+            writeFile(book, (kText + QStringLiteral(" More.")).toUtf8());
+        Run second;
+        second.open(book);
+        QTEST(second.reading().textlength(), "expected");
+    }
+
+    void freshRunLeavesSettingsUntouched()
+    {
+        {
+            Run saved;
+            saved.form.Slider1->setValue(7);
+        }
+        const QString ini = m_config.filePath(QStringLiteral("lirondo/lirondo.ini"));
+        QFile before(ini);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        {
+            QStringList arguments{QStringLiteral("--fresh"), QStringLiteral("a.txt")};
+            Run fresh(arguments);
+            QVERIFY(fresh.store.isFresh());
+            QCOMPARE(fresh.form.Slider1->value(), -1); // the design value, not the saved 7
+            fresh.form.Slider1->setValue(2);
+            fresh.form.AddToReadingList(ini);
+        }
+        QFile after(ini);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), bytes);
+        QCOMPARE(configFiles(), QStringList(QStringLiteral("lirondo")));
+        QStringList arguments{QStringLiteral("--fresh"), QStringLiteral("a.txt")};
+        SessionStore::forRun(arguments);
+        QCOMPARE(arguments, QStringList(QStringLiteral("a.txt"))); // a file, not an option
+    }
+
+    // Each key with the focus in the text box, the text box's two commands and the tray's.
+    void commands_data()
+    {
+        QTest::addColumn<QString>("before");  // "reading" from 0, or "idle"
+        QTest::addColumn<QString>("command"); // a key, "menu:..." or "tray:..."
+        QTest::addColumn<QString>("spoken");  // the last text handed to the engine
+        QTest::addColumn<int>("textlength");
+        QTest::addColumn<QString>("state"); // reading, paused or idle
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("volume");
+        QTest::addColumn<QString>("text");
+
+        const QString all = kText, second = kText.mid(13), none;
+        QTest::newRow("F5 reads") << "idle"
+                                  << "F5" << all << 0 << "reading" << -1 << 50 << all;
+        QTest::newRow("F6 reads from the caret")
+            << "idle"
+            << "F6" << second << 13 << "reading" << -1 << 50 << all;
+        QTest::newRow("F8 pauses") << "reading"
+                                   << "F8" << all << 0 << "paused" << -1 << 50 << all;
+        QTest::newRow("Escape stops") << "reading"
+                                      << "Esc" << all << 0 << "idle" << -1 << 50 << all;
+        QTest::newRow("Alt+Right: the next sentence")
+            << "reading"
+            << "Alt+Right" << second << 13 << "reading" << -1 << 50 << all;
+        QTest::newRow("Alt+Left: the sentence before")
+            << "reading third"
+            << "Alt+Left" << second << 13 << "reading" << -1 << 50 << all;
+        QTest::newRow("Ctrl++ faster") << "idle"
+                                       << "Ctrl++" << none << 0 << "idle" << 0 << 50 << all;
+        QTest::newRow("Ctrl+= faster") << "idle"
+                                       << "Ctrl+=" << none << 0 << "idle" << 0 << 50 << all;
+        QTest::newRow("Ctrl+- slower") << "idle"
+                                       << "Ctrl+-" << none << 0 << "idle" << -2 << 50 << all;
+        QTest::newRow("Ctrl+Shift+Up louder")
+            << "idle"
+            << "Ctrl+Shift+Up" << none << 0 << "idle" << -1 << 55 << all;
+        QTest::newRow("Ctrl+Shift+Down quieter")
+            << "idle"
+            << "Ctrl+Shift+Down" << none << 0 << "idle" << -1 << 45 << all;
+        QTest::newRow("Ctrl+Shift+V reads the clipboard")
+            << "reading"
+            << "Ctrl+Shift+V"
+            << "剪贴板" << 0 << "reading" << -1 << 50 << "剪贴板";
+        QTest::newRow("typing still works")
+            << "idle"
+            << "type" << none << 0 << "idle" << -1 << 50 << kText.left(13) + u'x' + second;
+        QTest::newRow("menu: 从光标处朗读")
+            << "idle"
+            << "menu:从光标处朗读" << second << 13 << "reading" << -1 << 50 << all;
+        QTest::newRow("menu: 朗读选中文字") << "idle"
+                                            << "menu:朗读选中文字"
+                                            << "Second one." << 13 << "reading" << -1 << 50 << all;
+        QTest::newRow("tray: 朗读剪贴板") << "idle"
+                                          << "tray:朗读剪贴板"
+                                          << "剪贴板" << 0 << "reading" << -1 << 50 << "剪贴板";
+        QTest::newRow("tray: 暂停/继续")
+            << "reading"
+            << "tray:暂停/继续" << all << 0 << "paused" << -1 << 50 << all;
+    }
+    void commands()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, command);
+        QStringList arguments{QStringLiteral("--fresh")};
+        Run run(arguments);
+        Form1& form = run.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.setDocumentText(kText);
+        form.Slider2->setValue(50);
+        QGuiApplication::clipboard()->setText(QStringLiteral("剪贴板"));
+        if (before.startsWith(u"reading")) {
+            if (before == u"reading third")
+                form.setReadingStart(25);
+            run.reading().Label2_Click(ReadingController::Read);
+            run.engine.raiseWord(0, 5);
+        }
+        form.Texten->setFocus();
+        QTextCursor caret = form.Texten->textCursor();
+        caret.setPosition(13);
+        if (command == u"menu:朗读选中文字")
+            caret.setPosition(24, QTextCursor::KeepAnchor); // "Second one."
+        form.Texten->setTextCursor(caret);
+
+        if (command == u"type") {
+            QTest::keyClicks(form.Texten, QStringLiteral("xy"));
+            QTest::keyClick(form.Texten, Qt::Key_Backspace);
+        } else if (command.startsWith(u"menu:")) {
+            std::unique_ptr<QMenu> menu(form.Texten->createContextMenu());
+            const QList<QAction*> items = menu->actions();
+            QCOMPARE(items.value(0)->text(), QStringLiteral("从光标处朗读"));
+            QCOMPARE(items.value(1)->text(), QStringLiteral("朗读选中文字"));
+            QVERIFY(items.value(2)->isSeparator());
+            for (QAction* item : items) {
+                if (QStringLiteral("menu:") + item->text() == command)
+                    item->trigger();
+            }
+        } else if (command.startsWith(u"tray:")) {
+            for (QAction* item : form.tuoPan()->mnuTray()->actions()) {
+                if (QStringLiteral("tray:") + item->text() == command)
+                    item->trigger();
+            }
+        } else {
+            const QKeyCombination key = QKeySequence::fromString(command)[0];
+            QTest::keyClick(form.Texten, key.key(), key.keyboardModifiers());
+        }
+
+        QTEST(run.lastSpoken(), "spoken");
+        QTEST(run.reading().textlength(), "textlength");
+        const QString state = run.reading().paused() != 0    ? QStringLiteral("paused")
+                              : run.reading().stopped() == 0 ? QStringLiteral("reading")
+                                                             : QStringLiteral("idle");
+        QTEST(state, "state");
+        QTEST(run.engine.rate(), "rate");
+        QTEST(run.engine.volume(), "volume");
+        QTEST(form.documentText(), "text");
+        if (command.endsWith(u"V") || command == u"tray:朗读剪贴板") {
+            QTest::keyClick(form.Texten, Qt::Key_Z, Qt::ControlModifier); // one step back
+            QTRY_COMPARE(form.documentText(), kText);
+        }
+    }
+};
+
+QTEST_MAIN(TestSessionForm1)
+#include "tst_session_form1.moc"
