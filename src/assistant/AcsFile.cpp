@@ -368,8 +368,9 @@ bool readImage(QByteArrayView data, int index, Image& image, qint64& pixelBudget
 {
     const QString what = QStringLiteral("Image %1").arg(index);
     Cursor c(data, what);
-    if (c.u8() == 0 && c.ok())
-        return true; // an empty image
+    // What the first byte means is not known (files hold 0 or 1); the size and the
+    // pixels follow it either way.
+    c.u8();
     const int width = c.u16();
     const int height = c.u16();
     const bool compressed = c.u8() != 0;
@@ -529,6 +530,33 @@ bool checkCompositionCost(const Character& ch, QString& error)
     return true;
 }
 
+// A character whose frames all come out transparent would load and stay invisible.
+// Stops at the first frame that shows a pixel, so a real file costs little.
+bool checkSomethingShows(const Character& ch, QString& error)
+{
+    QList<qint8> shows(ch.images.size(), -1); // per image: -1 not yet looked at
+    const auto visible = [&](int index) {
+        if (shows[index] < 0) {
+            const QByteArray& pixels = ch.images[index].pixels;
+            shows[index] = std::any_of(pixels.cbegin(), pixels.cend(),
+                                       [&](char p) { return quint8(p) != ch.transparentIndex; });
+        }
+        return shows[index] == 1;
+    };
+    for (const Animation& anim : ch.animations) {
+        for (const Frame& frame : anim.frames) {
+            for (const FrameImage& fi : frame.images) {
+                const Image& image = ch.images[fi.imageIndex];
+                if (fi.x < ch.frameWidth && fi.y < ch.frameHeight && fi.x + image.width > 0 &&
+                    fi.y + image.height > 0 && visible(fi.imageIndex))
+                    return true;
+            }
+        }
+    }
+    error = QStringLiteral("No frame shows anything: every image is empty or transparent");
+    return false;
+}
+
 void dropBadReferences(Character& ch)
 {
     const qsizetype imageCount = ch.images.size();
@@ -640,7 +668,7 @@ ReadResult readAcs(QByteArrayView file)
         return result;
     }
     dropBadReferences(ch);
-    if (!checkCompositionCost(ch, result.error))
+    if (!checkCompositionCost(ch, result.error) || !checkSomethingShows(ch, result.error))
         return result;
     result.character = std::move(ch);
     return result;

@@ -95,7 +95,8 @@ struct ReadResult
 // error instead. On success every image index, branch, exit frame, return
 // animation and state entry refers to something that exists (bad references are
 // dropped), images are decoded, frame sizes are within 1..maxFrameSide, and no frame
-// stacks more image pixels than 16 frames' worth (so composing stays cheap).
+// stacks more image pixels than 16 frames' worth (so composing stays cheap), and at
+// least one frame shows a pixel (a character that cannot be seen does not load).
 // Frames of duration 0 that can loop among themselves get 10 ms, so a player
 // never spins without showing anything.
 inline constexpr int maxFrameSide = 2048;

@@ -40,8 +40,8 @@ public:
     using QObject::QObject;
     ~AgentService() override = default;
 
-    // Characters.Load(id, path): false (with a reason) when the file is missing,
-    // unreadable or not a character file.
+    // Characters.Load(id, path): false (with a reason, which does not repeat the path)
+    // when the file is missing, unreadable or not a character file.
     virtual bool Load(const QString& id, const QString& path, QString* error = nullptr) = 0;
     // Characters(id): the loaded character, or nullptr.
     virtual AgentCharacter* Characters(const QString& id) = 0;

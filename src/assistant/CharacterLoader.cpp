@@ -5,6 +5,7 @@
 #include "common/MessageBoxPort.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace lirondo {
 
@@ -26,11 +27,16 @@ bool CharacterLoader::LoadCharacter(const QString& path)
         return loadFrom(path);
 
     const QString title = QStringLiteral("精灵加载");
-    m_messages.show(
-        {QStringLiteral("找不到merlin.acs精灵动画文件，无法加载精灵") + QStringLiteral("\r\n") +
-             QStringLiteral("同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe"),
-         title, MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::None,
-         MessageBoxPort::Answer::Ok});
+    // The default file was tried just before: a file that is there but does not load must
+    // not send the user off to install something.
+    const QString first =
+        m_failure.fileExists
+            ? failureText()
+            : QStringLiteral("找不到merlin.acs精灵动画文件，无法加载精灵") +
+                  QStringLiteral("\r\n") +
+                  QStringLiteral("同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe");
+    m_messages.show({first, title, MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::None,
+                     MessageBoxPort::Answer::Ok});
     const MessageBoxPort::Answer answer =
         m_messages.show({QStringLiteral("是否自己查找？"), title, MessageBoxPort::Buttons::YesNo,
                          MessageBoxPort::Icon::None, MessageBoxPort::Answer::Yes});
@@ -42,18 +48,39 @@ bool CharacterLoader::LoadCharacter(const QString& path)
     m_dialog.Filter = QStringLiteral("*.acs");
     if (!m_dialog.ShowOpen())
         return false;
-    return loadFrom(m_dialog.FileName);
+    if (loadFrom(m_dialog.FileName))
+        return true;
+    // A cancel that left no file name has nothing to report.
+    if (!m_dialog.FileName.isEmpty())
+        m_messages.show({failureText(), title, MessageBoxPort::Buttons::Ok,
+                         MessageBoxPort::Icon::Warning, MessageBoxPort::Answer::Ok});
+    return false;
 }
 
 bool CharacterLoader::loadFrom(const QString& path)
 {
-    if (!m_agent.Load(characterId(), path))
+    m_failure = {};
+    QString reason;
+    AgentCharacter* character = nullptr;
+    if (m_agent.Load(characterId(), path, &reason))
+        character = m_agent.Characters(characterId());
+    if (!character) {
+        m_failure = {path, reason, !path.isEmpty() && QFileInfo::exists(path)};
         return false;
-    AgentCharacter* character = m_agent.Characters(characterId());
-    if (!character)
-        return false;
+    }
     m_genie = character;
     return true;
+}
+
+QString CharacterLoader::failureText() const
+{
+    const QString name = QFileInfo(m_failure.path).fileName();
+    QString text = m_failure.fileExists
+                       ? QStringLiteral("%1不是可以读取的精灵动画文件，无法加载精灵").arg(name)
+                       : QStringLiteral("找不到%1，无法加载精灵").arg(name);
+    if (!m_failure.reason.isEmpty())
+        text += QStringLiteral("\r\n原因：") + m_failure.reason;
+    return text;
 }
 
 } // namespace lirondo

@@ -25,8 +25,9 @@ public:
     QString defaultCharacterPath() const;
 
     // True when Genie() now holds the loaded character. A non-empty path is loaded
-    // silently; an empty one offers the user a search for the file. Failures
-    // return false without a message of their own.
+    // silently; an empty one tells why the path tried before did not load (missing, or
+    // there but not a readable character file), offers the user a search for the file,
+    // and says why a file picked there does not load.
     bool LoadCharacter(const QString& path);
 
     // The loaded character, nullptr until the first successful load.
@@ -34,12 +35,22 @@ public:
 
 private:
     bool loadFrom(const QString& path);
+    QString failureText() const;
+
+    // The last load that failed; cleared by every attempt.
+    struct Failure
+    {
+        QString path;
+        QString reason;
+        bool fileExists = false;
+    };
 
     AgentService& m_agent;
     MessageBoxPort& m_messages;
     CommonDialog& m_dialog;
     QString m_applicationDir;
     AgentCharacter* m_genie = nullptr;
+    Failure m_failure;
 };
 
 } // namespace lirondo

@@ -37,24 +37,24 @@ bool CharacterService::Load(const QString& id, const QString& path, QString* err
 
     const QFileInfo info(path);
     if (!info.isFile())
-        return fail(error, QStringLiteral("%1: no such file").arg(path));
+        return fail(error, QStringLiteral("no such file"));
     if (info.size() > kMaxFileSize)
-        return fail(error, QStringLiteral("%1: too large for a character file").arg(path));
+        return fail(error, QStringLiteral("too large for a character file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        return fail(error, file.errorString());
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
-        return fail(error, QStringLiteral("%1: too large for a character file").arg(path));
+        return fail(error, QStringLiteral("too large for a character file"));
 
     acs::ReadResult read = acs::readAcs(bytes);
     if (!read.character)
-        return fail(error, QStringLiteral("%1: %2").arg(path, read.error));
+        return fail(error, read.error);
     const acs::Character& character = *read.character;
     if (character.frameWidth < 1 || character.frameHeight < 1 ||
         character.frameWidth > CharacterPlayer::kMaxSize ||
         character.frameHeight > CharacterPlayer::kMaxSize)
-        return fail(error, QStringLiteral("%1: unusable frame size").arg(path));
+        return fail(error, QStringLiteral("unusable frame size"));
 
     auto* loaded =
         new LoadedCharacter(id, std::move(*read.character), std::make_unique<SeededRandom>(), this);

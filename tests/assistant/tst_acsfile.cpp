@@ -191,6 +191,22 @@ private Q_SLOTS:
         QVERIFY(file.size() < writeAcs(merlin, false).size() / 3);
     }
 
+    // An image's first byte means nothing known (files hold 0 or 1 there): whatever it
+    // holds, the size and pixels after it are read.
+    void imageFirstByteIsSkipped()
+    {
+        const QByteArray good = writeAcs(smallCharacter(), true);
+        const quint32 images = u32At(good, 20);
+        for (const quint8 first : {0, 1, 0xFF}) {
+            QByteArray file = good;
+            for (quint32 i = 0; i < u32At(good, images); ++i)
+                file[u32At(good, images + 4 + 12 * i)] = char(first);
+            const ReadResult read = readAcs(file);
+            QVERIFY2(read.character, qPrintable(read.error));
+            compareCharacters(*read.character, smallCharacter());
+        }
+    }
+
     // The first image on top; the transparent colour cut out; images over the edges clipped.
     void composesFirstImageOnTop()
     {
@@ -228,6 +244,20 @@ private Q_SLOTS:
         row("image 65535x65535", patched(good, firstImage + 1, ~0u), "cannot come from");
         // The compressed stream's leading 0.
         row("damaged compressed pixels", patched(good, firstImage + 10, 1, 1), "damaged");
+        row("frame width 0", patched(good, info + 0x1C, 0, 2), "frame size");
+        const QByteArray raw = writeAcs(smallCharacter(), false);
+        row("raw pixels fewer than the size needs",
+            patched(raw, u32At(raw, u32At(raw, 20) + 4) + 6, 8), "cannot come from");
+        Character clear = smallCharacter();
+        for (Image& image : clear.images)
+            image.pixels.fill('\0');
+        row("every pixel transparent", writeAcs(clear, true), "No frame shows anything");
+        Character away = smallCharacter();
+        for (Animation& anim : away.animations)
+            for (Frame& frame : anim.frames)
+                for (FrameImage& fi : frame.images)
+                    fi.x = 8;
+        row("every image beside the frame", writeAcs(away, true), "No frame shows anything");
         Character stacked = smallCharacter();
         stacked.animations[1].frames[0].images = QList<FrameImage>(60, FrameImage{0, 1, 1});
         row("a frame stacking 60 images", writeAcs(stacked, true), "too many images");

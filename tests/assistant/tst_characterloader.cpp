@@ -1,9 +1,14 @@
+#include "TestCharacter.h"
 #include "assistant/CharacterLoader.h"
+#include "assistant/CharacterService.h"
 #include "common/CommonDialog.h"
 #include "fakes/FakeAgent.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMessageBox.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace lirondo;
@@ -50,7 +55,7 @@ private Q_SLOTS:
     }
 
     // Without a path: a note that the file is missing, then the offer to search (their
-    // texts are checked through the window in the bad-input test). On Yes, of the shared
+    // texts are checked in failedLoadsSayWhy). On Yes, of the shared
     // dialog only the filter is ours; the rest stays as the text-open command left it, and
     // without CancelError a cancel keeps its last file name.
     void searchByUser_data()
@@ -81,7 +86,8 @@ private Q_SLOTS:
         f.files.answers = {picked};
 
         QCOMPARE(f.loader.LoadCharacter(QString()), loadedPath == kWizard);
-        QCOMPARE(f.messages.shown.size(), 2); // a failed load adds no message
+        // A named file that does not load says why; a search not made or cancelled does not.
+        QCOMPARE(f.messages.shown.size(), loadedPath == kNotes ? 3 : 2);
         QCOMPARE(f.messages.shown.at(0).buttons, MessageBoxPort::Buttons::Ok);
         QCOMPARE(f.messages.shown.at(1).buttons, MessageBoxPort::Buttons::YesNo);
         QCOMPARE(f.files.requests.size(), search ? 1 : 0);
@@ -95,6 +101,72 @@ private Q_SLOTS:
         QCOMPARE(f.agent.loads.size(), loadedPath.isEmpty() ? 0 : 1);
         if (!loadedPath.isEmpty())
             QCOMPARE(f.agent.loads.first().path, loadedPath);
+    }
+
+    // Through the real service: the default file missing, or there but not a character
+    // file, and a file picked in the search that does not load. Each box starts with the
+    // text given (the reason's wording is the reader's).
+    void failedLoadsSayWhy_data()
+    {
+        QTest::addColumn<QByteArray>("defaultFile"); // null: none
+        QTest::addColumn<QByteArray>("picked");      // null: no search
+        QTest::addColumn<QStringList>("boxes");
+        const QString notFound =
+            u"找不到merlin.acs精灵动画文件，无法加载精灵\r\n同时请确定你已经安装了Microsoft "
+            u"Agent的核心组件 msagent.exe"_qs;
+        const QString ask = u"是否自己查找？"_qs;
+        const auto unreadable = [](const char* name, const char* reason) {
+            return QString::fromUtf8(name) +
+                   u"不是可以读取的精灵动画文件，无法加载精灵\r\n原因："_qs +
+                   QString::fromUtf8(reason);
+        };
+        acs::Character clear = makeTestCharacter();
+        clear.images[0].pixels.fill('\0');
+        const QByteArray none;
+        QTest::newRow("default missing") << none << none << QStringList{notFound, ask};
+        QTest::newRow("default empty")
+            << QByteArray("") << none << QStringList{unreadable("merlin.acs", "Not a"), ask};
+        QTest::newRow("default a text file") << QByteArray("some notes\n") << none
+                                             << QStringList{unreadable("merlin.acs", "Not a"), ask};
+        QTest::newRow("picked a text file")
+            << none << QByteArray("some notes\n")
+            << QStringList{notFound, ask, unreadable("picked.acs", "Not a")};
+        QTest::newRow("picked a character that shows nothing")
+            << none << acs::writeAcs(clear, true)
+            << QStringList{notFound, ask, unreadable("picked.acs", "No frame shows")};
+    }
+    void failedLoadsSayWhy()
+    {
+        QFETCH(QByteArray, defaultFile);
+        QFETCH(QByteArray, picked);
+        QFETCH(QStringList, boxes);
+        QTemporaryDir dir;
+        const auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile file(path);
+            return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+                   file.write(bytes) == bytes.size();
+        };
+        CharacterService agent;
+        FakeMessageBox messages;
+        FakeFileDialog files;
+        CommonDialog dialog{files};
+        CharacterLoader loader{agent, messages, dialog, dir.filePath(u"bin"_qs)};
+        if (!defaultFile.isNull())
+            QVERIFY(write(loader.defaultCharacterPath(), defaultFile));
+        const QString pickedPath = dir.filePath(u"picked.acs"_qs);
+        if (!picked.isNull())
+            QVERIFY(write(pickedPath, picked));
+        messages.answers = {Answer::Ok, picked.isNull() ? Answer::No : Answer::Yes};
+        files.answers = {pickedPath};
+
+        QVERIFY(!loader.LoadCharacter(loader.defaultCharacterPath()));
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(!loader.LoadCharacter(QString()));
+        QCOMPARE(messages.shown.size(), boxes.size());
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            QVERIFY2(messages.shown.at(i).text.startsWith(boxes.at(i)),
+                     qPrintable(messages.shown.at(i).text));
+        QVERIFY(loader.Genie() == nullptr);
     }
 };
 

@@ -3,6 +3,7 @@
 // themselves; mail servers that refuse, babble, fall silent or hang up. Each row checks
 // the text box, the messages shown, and that the window still answers a command.
 
+#include "assistant/AcsFile.h"
 #include "assistant/CharacterService.h"
 #include "fakes/Form1Fakes.h"
 #include "mail/ScriptedSmtpServer.h"
@@ -143,12 +144,13 @@ void TestBadInput::badInput_data()
     QVERIFY2(merlin.open(QIODevice::ReadOnly), LIRONDO_MERLIN_ACS);
     const QByteArray whole = merlin.readAll();
     QVERIFY(CharacterService().Load(u"merlin"_qs, merlin.fileName())); // whole, it loads
-    const QStringList notFound{u"找不到merlin.acs精灵动画文件，无法加载精灵\r\n"
-                               u"同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe"_qs,
-                               u"是否自己查找？"_qs};
+    // The file is there: the box says it does not read, and why (in the reader's words).
     const auto acs = [&](const QString& name, const QByteArray& bytes) {
+        const QStringList boxes{u"merlin.acs不是可以读取的精灵动画文件，无法加载精灵\r\n原因："_qs +
+                                    acs::readAcs(bytes).error,
+                                u"是否自己查找？"_qs};
         QTest::newRow(qPrintable(u"character: "_qs + name))
-            << Source::Character << bytes << QByteArray() << kBefore << 0 << notFound;
+            << Source::Character << bytes << QByteArray() << kBefore << 0 << boxes;
     };
     const QMap<qint64, QString> boundaries = blockBoundaries(whole);
     const qint64 end = boundaries.lastKey();
