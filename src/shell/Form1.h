@@ -193,6 +193,7 @@ private:
     void createShellControls();
     void setUpHover();
     void setUpAccessibility();
+    void updateTrayItems(); // by the window's state as it is on screen
     bool shellEvent(QObject* watched, QEvent* event);
     void captionButtonMoved(CaptionButton* button);
     void captionButtonPressed(CaptionButton* button);

@@ -225,7 +225,11 @@ void Form1::setUpAccessibility()
 int Form1::shellWindowState() const
 {
     const Qt::WindowStates states = windowState();
-    if (states.testFlag(Qt::WindowMinimized))
+    // Qt's flag alone is not the truth: where nothing iconifies the window (X11 with no
+    // window manager) the flag stays set after a restore while the window is on screen.
+    const QWindow* window = windowHandle();
+    const bool offScreen = !isVisible() || !window || !window->isExposed();
+    if (states.testFlag(Qt::WindowMinimized) && offScreen)
         return kStateMinimized;
     if (states.testFlag(Qt::WindowMaximized) || states.testFlag(Qt::WindowFullScreen))
         return kStateMaximized;
@@ -318,8 +322,16 @@ void Form1::layoutPass(int windowState)
     if (onTrayItemsUpdate)
         onTrayItemsUpdate(windowState);
 
-    LastState = nextLastState(LastState, windowState);
+    // A minimize under way (flagged, the window still on screen) keeps the state it left.
+    const bool minimizing = QWidget::windowState().testFlag(Qt::WindowMinimized);
+    LastState = nextLastState(LastState, minimizing ? kStateMinimized : windowState);
     update();
+}
+
+void Form1::updateTrayItems()
+{
+    if (onTrayItemsUpdate)
+        onTrayItemsUpdate(shellWindowState());
 }
 
 void Form1::RMe()
@@ -466,6 +478,14 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
             m_manualMove = false;
             Immax_Click();
         }
+        return false;
+    }
+    // An iconify shows as the window's exposure, which may come after its state change.
+    if ((watched == this && (type == QEvent::Show || type == QEvent::Hide)) ||
+        (watched == windowHandle() && type == QEvent::Expose)) {
+        if (type == QEvent::Show)
+            static_cast<EventHook*>(m_shellFilter.get())->watch(windowHandle());
+        updateTrayItems();
         return false;
     }
     if (watched == IMBar || type != QEvent::MouseMove)
