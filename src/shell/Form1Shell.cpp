@@ -15,6 +15,7 @@
 #include "shell/Outline.h"
 #include "shell/SkinPainter.h"
 #include "shell/TextenEdit.h"
+#include "shell/WordFit.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -110,6 +111,9 @@ void Form1::setUpShell()
     setWindowIcon(QIcon(Imico));
     Imavoice->setPixmap(skinPicture("Imavoice"));
 
+    m_word = Label1->text();
+    m_wordFont = Label1->font();
+    m_wordDesignWidth = Label1->width();
     createShellControls();
     setUpHover();
     setUpAccessibility();
@@ -319,6 +323,8 @@ void Form1::layoutPass(int windowState)
     if (content.ListView1Height)
         ListView1->resize(ListView1->width(), *content.ListView1Height);
 
+    fitWordLabel(); // the panel's width sets the word's room
+
     if (onTrayItemsUpdate)
         onTrayItemsUpdate(windowState);
 
@@ -332,6 +338,18 @@ void Form1::updateTrayItems()
 {
     if (onTrayItemsUpdate)
         onTrayItemsUpdate(shellWindowState());
+}
+
+void Form1::fitWordLabel()
+{
+    constexpr int kRightMargin = 4;
+    const WordFit fit = fitWord(m_word, m_wordFont, m_wordDesignWidth,
+                                Picture2->width() - Label1->x() - kRightMargin);
+    QFont font = m_wordFont;
+    font.setPointSize(fit.pointSize);
+    Label1->setFont(font);
+    Label1->setText(fit.text);
+    Label1->resize(fit.width, Label1->height());
 }
 
 void Form1::RMe()

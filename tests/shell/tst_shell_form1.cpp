@@ -2,6 +2,7 @@
 // bar, the grips, the hover feedback and what assistive technology sees.
 
 #include "fakes/Form1Fakes.h"
+#include "reading/ReadingController.h"
 #include "shell/CaptionButton.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
@@ -11,6 +12,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QSlider>
@@ -98,6 +100,8 @@ private Q_SLOTS:
     void hoverPopUpAndCaptionButtons();
     void commandLabelsAreButtons_data();
     void commandLabelsAreButtons();
+    void wordLabelShowsTheWholeWord_data();
+    void wordLabelShowsTheWholeWord();
 };
 
 void TestShellForm1::layoutAndOutlineAtSizes_data()
@@ -361,6 +365,47 @@ void TestShellForm1::commandLabelsAreButtons()
         QTest::keyClick(label, Qt::Key(key));
     }
     QCOMPARE(spy.count(), clicks);
+}
+
+void TestShellForm1::wordLabelShowsTheWholeWord_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<int>("windowWidth");
+    QTest::addColumn<bool>("whole");
+    const QString veryLong = QStringLiteral("pneumonoultramicroscopicsilicovolcanoconiosis");
+    QTest::newRow("dog") << "dog" << 554 << true;
+    QTest::newRow("sleep") << "sleep" << 554 << true;
+    QTest::newRow("long English") << "extraordinary" << 554 << true;
+    QTest::newRow("Chinese") << "中华人民共和国" << 554 << true;
+    QTest::newRow("very long, wider than the window") << veryLong << 554 << false;
+    QTest::newRow("very long, wide window") << veryLong << 1400 << true;
+}
+
+void TestShellForm1::wordLabelShowsTheWholeWord()
+{
+    QFETCH(QString, word);
+    QFETCH(int, windowWidth);
+    QFETCH(bool, whole);
+    Harness h;
+    Form1& f = h.form;
+    f.resize(windowWidth, 408);
+    f.layoutPass(0);
+    f.setDocumentText(word);
+    f.reading().Label2_Click(ReadingController::Read);
+    h.engine.raiseWord(0, int(word.size()));
+
+    QLabel* label = f.Label1;
+    QVERIFY(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width());
+    QVERIFY(label->geometry().right() < f.Picture2->width());
+    QVERIFY(label->width() >= 57); // never narrower than its design
+    QCOMPARE(label->text() == word, whole);
+    if (!whole)
+        QVERIFY(label->text().endsWith(u'…'));
+    if (word.size() <= 3)
+        QCOMPARE(label->font().pointSize(), 42);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("正在朗读的词"));
+    QCOMPARE(a->text(QAccessible::Description), word);
 }
 
 QTEST_MAIN(TestShellForm1)
