@@ -208,6 +208,7 @@ private:
     void Label5_MouseMove();
     void Frame1_MouseMove();
     void Imavoice_MouseMove();
+    void speakerFocused(Qt::FocusReason reason);
     void Texten_MouseMove();
     void Form_MouseMove();
 

@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -204,6 +205,7 @@ void Form1::setUpHover()
     connect(Label5, &CommandLabel::pointerMoved, this, [this] { Label5_MouseMove(); });
     connect(Texten, &TextenEdit::pointerMoved, this, &Form1::Texten_MouseMove);
     hook->watch(IMBar);
+    hook->watch(Slider2);
 }
 
 void Form1::setUpAccessibility()
@@ -219,6 +221,9 @@ void Form1::setUpAccessibility()
     Label1->setAccessibleName(QStringLiteral("正在朗读的词"));
     for (QWidget* line : {Line1, Line2, Line3, Line4})
         line->setAccessibleName(QStringLiteral("悬停框线"));
+    // The speaker stands in the tab chain for the volume slider, hidden in its pop-up.
+    Imavoice->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(Imavoice, Slider2);
     // The keyboard walks the command row as it is laid out, left to right.
     setTabOrder(Label2[0], Label2[1]);
     setTabOrder(Label2[1], Label2[3]);
@@ -506,6 +511,15 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
         updateTrayItems();
         return false;
     }
+    if (type == QEvent::FocusIn && watched == Imavoice) {
+        speakerFocused(static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
+    if (type == QEvent::FocusOut && watched == Slider2 &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason) {
+        Picture1->hide();
+        return false;
+    }
     if (watched == IMBar || type != QEvent::MouseMove)
         return false;
     if (watched == this)
@@ -519,6 +533,18 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
     else if (auto* label = qobject_cast<CommandLabel*>(watched); label && !label->isEnabled())
         Picture2_MouseMove(); // a disabled label is not there for the pointer
     return false;
+}
+
+void Form1::speakerFocused(Qt::FocusReason reason)
+{
+    // Shift+Tab from the slider lands here: go on past the speaker.
+    if (reason == Qt::BacktabFocusReason && Picture1->isVisible()) {
+        Picture1->hide();
+        focusNextPrevChild(false);
+        return;
+    }
+    Picture1->show();
+    Slider2->setFocus(reason == Qt::BacktabFocusReason ? reason : Qt::TabFocusReason);
 }
 
 void Form1::Label2_MouseMove(int index)

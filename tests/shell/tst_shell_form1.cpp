@@ -12,6 +12,8 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -100,6 +102,8 @@ private Q_SLOTS:
     void hoverPopUpAndCaptionButtons();
     void commandLabelsAreButtons_data();
     void commandLabelsAreButtons();
+    void keyboardFocus_data();
+    void keyboardFocus();
     void wordLabelShowsTheWholeWord_data();
     void wordLabelShowsTheWholeWord();
 };
@@ -365,6 +369,60 @@ void TestShellForm1::commandLabelsAreButtons()
         QTest::keyClick(label, Qt::Key(key));
     }
     QCOMPARE(spy.count(), clicks);
+}
+
+void TestShellForm1::keyboardFocus_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("focus"); // "other": anywhere but the text box
+    QTest::addColumn<bool>("popUp");
+    QTest::newRow("Tab types a tab") << "Texten"
+                                     << "Tab"
+                                     << "Texten" << false;
+    QTest::newRow("Ctrl+Tab leaves") << "Texten"
+                                     << "Ctrl+Tab"
+                                     << "other" << false;
+    // Backwards from the first control: round to the chain's end, the volume slider.
+    QTest::newRow("Ctrl+Shift+Tab leaves") << "Texten"
+                                           << "Ctrl+Shift+Tab"
+                                           << "Slider2" << true;
+    QTest::newRow("Tab reaches the volume slider") << "Check1"
+                                                   << "Tab"
+                                                   << "Slider2" << true;
+    QTest::newRow("and Shift+Tab goes back") << "Check1"
+                                             << "Tab Shift+Tab"
+                                             << "Check1" << false;
+}
+
+void TestShellForm1::keyboardFocus()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, focus);
+    QFETCH(bool, popUp);
+    Harness h;
+    h.show();
+    Form1& f = h.form;
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const auto named = [&f](const QString& name) -> QWidget* {
+        return name == u"Texten"   ? static_cast<QWidget*>(f.Texten)
+               : name == u"Check1" ? static_cast<QWidget*>(f.Check1)
+                                   : f.Slider2;
+    };
+    f.Picture1->hide();
+    named(start)->setFocus(Qt::OtherFocusReason);
+    f.Texten->setPlainText(QStringLiteral("ab"));
+    for (const QString& key : keys.split(u' '))
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+    QWidget* now = QApplication::focusWidget();
+    if (focus == u"other")
+        QVERIFY(now && now != f.Texten);
+    else
+        QCOMPARE(now, named(focus));
+    QCOMPARE(f.Texten->toPlainText(),
+             focus == u"Texten" ? QStringLiteral("\tab") : QStringLiteral("ab"));
+    QCOMPARE(f.Picture1->isVisible(), popUp);
 }
 
 void TestShellForm1::wordLabelShowsTheWholeWord_data()
