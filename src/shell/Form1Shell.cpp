@@ -341,7 +341,7 @@ void Form1::layoutPass(int windowState)
 
 void Form1::updateTrayItems()
 {
-    if (onTrayItemsUpdate)
+    if (onTrayItemsUpdate && !m_unloaded) // a closed window's menu is gone or going
         onTrayItemsUpdate(shellWindowState());
 }
 
@@ -506,8 +506,8 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
     // An iconify shows as the window's exposure, which may come after its state change.
     if ((watched == this && (type == QEvent::Show || type == QEvent::Hide)) ||
         (watched == windowHandle() && type == QEvent::Expose)) {
-        if (type == QEvent::Show)
-            static_cast<EventHook*>(m_shellFilter.get())->watch(windowHandle());
+        if (QWindow* window = windowHandle(); window && type == QEvent::Show)
+            static_cast<EventHook*>(m_shellFilter.get())->watch(window);
         updateTrayItems();
         return false;
     }
