@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace lirondo {
 
@@ -118,6 +119,12 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     txtBody->setPlainText(QStringLiteral("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
                                          "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
     lblStatus = label(this, QStringLiteral("状态："), 120, 6120, 5052, 372);
+    // Each field is named by the caption beside it, without its colon.
+    for (const auto& [caption, field] : {std::pair<QLabel*, QWidget*>{Label3, txtSubject},
+                                         {Label4, txtfromname},
+                                         {Label5, txtFromAddress},
+                                         {Label6, txtBody}})
+        field->setAccessibleName(caption->text().remove(u'：').remove(u':'));
 
     m_session.setReplyTimeout(m_settings.replyTimeoutMs);
     Winsock1.setConnectTimeout(m_settings.replyTimeoutMs);

@@ -61,6 +61,12 @@ jihua::jihua(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
     Command1 = new TagButton(QStringLiteral(" 确定"), this);
     placeTwips(Command1, 3000, 3600, 1332, 612);
 
+    // The design's captions carry blanks and the fields have none: say what each is.
+    Text1->setAccessibleName(QStringLiteral("提醒内容"));
+    Text2->setAccessibleName(QStringLiteral("提醒时间"));
+    Text2->setAccessibleDescription(Label3->text().simplified());
+    Command1->setAccessibleName(Command1->text().trimmed());
+
     connect(Command1, &QPushButton::clicked, this, &jihua::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &jihua::Command2_Click);
     connect(&m_reminder, &Reminder::stateChanged, this,

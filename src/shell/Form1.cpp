@@ -390,7 +390,9 @@ void Form1::setVoiceText(const QString& text)
 
 void Form1::setWordCaption(const QString& caption)
 {
-    Label1->setText(caption);
+    m_word = caption;
+    Label1->setAccessibleDescription(caption);
+    fitWordLabel();
 }
 
 void Form1::setVolumeCaption(const QString& caption)

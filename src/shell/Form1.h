@@ -6,6 +6,7 @@
 #include "reading/ReadingView.h"
 #include "tray/TrayWindow.h"
 
+#include <QFont>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
@@ -204,6 +205,8 @@ private:
     void createShellControls();
     void setUpHover();
     void setUpAccessibility();
+    void updateTrayItems(); // by the window's state as it is on screen
+    void fitWordLabel();    // the whole word in Label1, as far as the panel's width allows
     bool shellEvent(QObject* watched, QEvent* event);
     void captionButtonMoved(CaptionButton* button);
     void captionButtonPressed(CaptionButton* button);
@@ -216,10 +219,14 @@ private:
     void Label5_MouseMove();
     void Frame1_MouseMove();
     void Imavoice_MouseMove();
+    void speakerFocused(Qt::FocusReason reason);
     void Texten_MouseMove();
     void Form_MouseMove();
 
     QPixmap m_backing;
+    QString m_word; // the word Label1 shows, whole
+    QFont m_wordFont;
+    int m_wordDesignWidth = 0;
     bool m_restoreGlyphShown = false;
     bool m_manualMove = false;
     QPoint m_moveOffset;

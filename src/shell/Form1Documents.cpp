@@ -71,6 +71,20 @@ QString inMegabytes(qint64 bytes)
            QStringLiteral(" MB");
 }
 
+// The removal question for a reading-list entry; true when the user says Yes.
+bool removalConfirmed(MessageBoxPort& messages, const QTreeWidgetItem* entry)
+{
+    if (entry == nullptr)
+        return false;
+    MessageBoxPort::Request question;
+    question.text = QStringLiteral("把") + entry->text(0) + QStringLiteral("项从列表中删除吗");
+    question.title = QStringLiteral("提示");
+    question.buttons = MessageBoxPort::Buttons::YesNo;
+    question.icon = MessageBoxPort::Icon::Information;
+    question.defaultButton = MessageBoxPort::Answer::No;
+    return messages.show(question) == MessageBoxPort::Answer::Yes;
+}
+
 const QColor kKnobGreen(0, 255, 0);
 const QColor kKnobYellow(255, 255, 0);
 
@@ -109,6 +123,21 @@ void Form1::setUpDocuments()
     ListView1->viewport()->setAcceptDrops(true);
     connect(ListView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
+    // The keyboard's click and right click on the current entry.
+    new EventTap(ListView1, [this](QEvent* event) {
+        if (event->type() != QEvent::KeyPress || !ListView1->currentItem())
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            ListView1_ItemClick(ListView1->currentItem());
+            return true;
+        }
+        if (key != Qt::Key_Delete)
+            return false;
+        if (removalConfirmed(m_services.messages, ListView1->currentItem()))
+            delete ListView1->currentItem();
+        return true;
+    });
     new EventTap(ListView1->viewport(), [this](QEvent* event) {
         switch (event->type()) {
         case QEvent::DragEnter:
@@ -263,16 +292,7 @@ void Form1::ListView1_ItemClick(QTreeWidgetItem* item)
 
 void Form1::ListView1_RightPress(const QPoint& viewportPos)
 {
-    const QTreeWidgetItem* hit = ListView1->itemAt(viewportPos);
-    if (hit == nullptr)
-        return;
-    MessageBoxPort::Request question;
-    question.text = QStringLiteral("把") + hit->text(0) + QStringLiteral("项从列表中删除吗");
-    question.title = QStringLiteral("提示");
-    question.buttons = MessageBoxPort::Buttons::YesNo;
-    question.icon = MessageBoxPort::Icon::Information;
-    question.defaultButton = MessageBoxPort::Answer::No;
-    if (m_services.messages.show(question) != MessageBoxPort::Answer::Yes)
+    if (!removalConfirmed(m_services.messages, ListView1->itemAt(viewportPos)))
         return;
     // The list may have changed while the question was up: take what is there now.
     delete ListView1->itemAt(viewportPos);

@@ -15,10 +15,12 @@
 #include "shell/Outline.h"
 #include "shell/SkinPainter.h"
 #include "shell/TextenEdit.h"
+#include "shell/WordFit.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -110,6 +112,9 @@ void Form1::setUpShell()
     setWindowIcon(QIcon(Imico));
     Imavoice->setPixmap(skinPicture("Imavoice"));
 
+    m_word = Label1->text();
+    m_wordFont = Label1->font();
+    m_wordDesignWidth = Label1->width();
     createShellControls();
     setUpHover();
     setUpAccessibility();
@@ -200,6 +205,7 @@ void Form1::setUpHover()
     connect(Label5, &CommandLabel::pointerMoved, this, [this] { Label5_MouseMove(); });
     connect(Texten, &TextenEdit::pointerMoved, this, &Form1::Texten_MouseMove);
     hook->watch(IMBar);
+    hook->watch(Slider2);
 }
 
 void Form1::setUpAccessibility()
@@ -215,6 +221,9 @@ void Form1::setUpAccessibility()
     Label1->setAccessibleName(QStringLiteral("正在朗读的词"));
     for (QWidget* line : {Line1, Line2, Line3, Line4})
         line->setAccessibleName(QStringLiteral("悬停框线"));
+    // The speaker stands in the tab chain for the volume slider, hidden in its pop-up.
+    Imavoice->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(Imavoice, Slider2);
     // The keyboard walks the command row as it is laid out, left to right.
     setTabOrder(Label2[0], Label2[1]);
     setTabOrder(Label2[1], Label2[3]);
@@ -225,7 +234,11 @@ void Form1::setUpAccessibility()
 int Form1::shellWindowState() const
 {
     const Qt::WindowStates states = windowState();
-    if (states.testFlag(Qt::WindowMinimized))
+    // Qt's flag alone is not the truth: where nothing iconifies the window (X11 with no
+    // window manager) the flag stays set after a restore while the window is on screen.
+    const QWindow* window = windowHandle();
+    const bool offScreen = !isVisible() || !window || !window->isExposed();
+    if (states.testFlag(Qt::WindowMinimized) && offScreen)
         return kStateMinimized;
     if (states.testFlag(Qt::WindowMaximized) || states.testFlag(Qt::WindowFullScreen))
         return kStateMaximized;
@@ -315,11 +328,33 @@ void Form1::layoutPass(int windowState)
     if (content.ListView1Height)
         ListView1->resize(ListView1->width(), *content.ListView1Height);
 
+    fitWordLabel(); // the panel's width sets the word's room
+
     if (onTrayItemsUpdate)
         onTrayItemsUpdate(windowState);
 
-    LastState = nextLastState(LastState, windowState);
+    // A minimize under way (flagged, the window still on screen) keeps the state it left.
+    const bool minimizing = QWidget::windowState().testFlag(Qt::WindowMinimized);
+    LastState = nextLastState(LastState, minimizing ? kStateMinimized : windowState);
     update();
+}
+
+void Form1::updateTrayItems()
+{
+    if (onTrayItemsUpdate && !m_unloaded) // a closed window's menu is gone or going
+        onTrayItemsUpdate(shellWindowState());
+}
+
+void Form1::fitWordLabel()
+{
+    constexpr int kRightMargin = 4;
+    const WordFit fit = fitWord(m_word, m_wordFont, m_wordDesignWidth,
+                                Picture2->width() - Label1->x() - kRightMargin);
+    QFont font = m_wordFont;
+    font.setPointSize(fit.pointSize);
+    Label1->setFont(font);
+    Label1->setText(fit.text);
+    Label1->resize(fit.width, Label1->height());
 }
 
 void Form1::RMe()
@@ -468,6 +503,23 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
         }
         return false;
     }
+    // An iconify shows as the window's exposure, which may come after its state change.
+    if ((watched == this && (type == QEvent::Show || type == QEvent::Hide)) ||
+        (watched == windowHandle() && type == QEvent::Expose)) {
+        if (QWindow* window = windowHandle(); window && type == QEvent::Show)
+            static_cast<EventHook*>(m_shellFilter.get())->watch(window);
+        updateTrayItems();
+        return false;
+    }
+    if (type == QEvent::FocusIn && watched == Imavoice) {
+        speakerFocused(static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
+    if (type == QEvent::FocusOut && watched == Slider2 &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason) {
+        Picture1->hide();
+        return false;
+    }
     if (watched == IMBar || type != QEvent::MouseMove)
         return false;
     if (watched == this)
@@ -481,6 +533,18 @@ bool Form1::shellEvent(QObject* watched, QEvent* event)
     else if (auto* label = qobject_cast<CommandLabel*>(watched); label && !label->isEnabled())
         Picture2_MouseMove(); // a disabled label is not there for the pointer
     return false;
+}
+
+void Form1::speakerFocused(Qt::FocusReason reason)
+{
+    // Shift+Tab from the slider lands here: go on past the speaker.
+    if (reason == Qt::BacktabFocusReason && Picture1->isVisible()) {
+        Picture1->hide();
+        focusNextPrevChild(false);
+        return;
+    }
+    Picture1->show();
+    Slider2->setFocus(reason == Qt::BacktabFocusReason ? reason : Qt::TabFocusReason);
 }
 
 void Form1::Label2_MouseMove(int index)

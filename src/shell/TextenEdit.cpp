@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -201,6 +202,21 @@ void TextenEdit::dropEvent(QDropEvent* event)
         return;
     }
     event->ignore();
+}
+
+void TextenEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Tab types a tab here; Ctrl+Tab and Ctrl+Shift+Tab leave the box, as in any Qt text
+    // box, so that the keyboard is not trapped in it.
+    const int key = event->key();
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
+        event->modifiers().testFlag(Qt::ControlModifier)) {
+        const bool back = key == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
+        // QPlainTextEdit's own refuses to move while the box is editable.
+        QAbstractScrollArea::focusNextPrevChild(!back);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void TextenEdit::mouseMoveEvent(QMouseEvent* event)

@@ -106,9 +106,12 @@ private Q_SLOTS:
     void openAndClick_data()
     {
         QTest::addColumn<int>("click"); // the entry clicked, or -1
+        QTest::addColumn<int>("key");   // the key that clicks, or 0 for the mouse
         QTest::addColumn<QString>("document");
-        QTest::newRow("no click: the namesake") << -1 << u"二号"_qs;
-        QTest::newRow("then a click on the first") << 0 << u"甲"_qs;
+        QTest::newRow("no click: the namesake") << -1 << 0 << u"二号"_qs;
+        QTest::newRow("then a click on the first") << 0 << 0 << u"甲"_qs;
+        QTest::newRow("then Enter on the first") << 0 << int(Qt::Key_Return) << u"甲"_qs;
+        QTest::newRow("then Space on the first") << 0 << int(Qt::Key_Space) << u"甲"_qs;
     }
 
     // Opening and clicking happen while the voice reads; a new document is read from its
@@ -116,6 +119,7 @@ private Q_SLOTS:
     void openAndClick()
     {
         QFETCH(int, click);
+        QFETCH(int, key);
         QFETCH(QString, document);
         const QStringList chosen{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
         Harness h;
@@ -130,9 +134,13 @@ private Q_SLOTS:
             SETTLE(h);
         }
         h.form.Label5_Click();
-        if (click >= 0)
+        if (click >= 0 && key) {
+            h.list().setCurrentItem(h.entry(click));
+            QTest::keyClick(&h.list(), Qt::Key(key));
+        } else if (click >= 0) {
             QTest::mouseClick(h.list().viewport(), Qt::LeftButton, {},
                               h.list().visualItemRect(h.entry(click)).center());
+        }
         SETTLE(h);
         QCOMPARE(h.document(), document); // not emptied by the cancelled open
         QCOMPARE(h.entries(),
@@ -290,18 +298,23 @@ private Q_SLOTS:
     void rightClickRemoval_data()
     {
         QTest::addColumn<bool>("onEntry");
+        QTest::addColumn<bool>("byKey"); // Delete on the current entry
         QTest::addColumn<Answers>("answers");
         QTest::addColumn<QStringList>("left");
         using A = MessageBoxPort::Answer;
         const QStringList both{u"a.txt|a.txt"_qs, u"b.txt|b.txt"_qs};
-        QTest::newRow("Yes") << true << Answers{A::Yes} << QStringList{u"a.txt|a.txt"_qs};
-        QTest::newRow("No") << true << Answers{A::No} << both;
-        QTest::newRow("no entry there") << false << Answers{A::Yes} << both;
+        const QStringList first{u"a.txt|a.txt"_qs};
+        QTest::newRow("Yes") << true << false << Answers{A::Yes} << first;
+        QTest::newRow("No") << true << false << Answers{A::No} << both;
+        QTest::newRow("no entry there") << false << false << Answers{A::Yes} << both;
+        QTest::newRow("Delete, Yes") << true << true << Answers{A::Yes} << first;
+        QTest::newRow("Delete, No") << true << true << Answers{A::No} << both;
     }
 
     void rightClickRemoval()
     {
         QFETCH(bool, onEntry);
+        QFETCH(bool, byKey);
         QFETCH(Answers, answers);
         QFETCH(QStringList, left);
         Harness h;
@@ -309,7 +322,12 @@ private Q_SLOTS:
         h.form.AddToReadingList(h.path(u"b.txt"_qs));
         h.messages.answers = answers;
         const QPoint at = onEntry ? h.list().visualItemRect(h.entry(1)).center() : QPoint(20, 180);
-        QTest::mousePress(h.list().viewport(), Qt::RightButton, {}, at);
+        if (byKey) {
+            h.list().setCurrentItem(h.entry(1));
+            QTest::keyClick(&h.list(), Qt::Key_Delete);
+        } else {
+            QTest::mousePress(h.list().viewport(), Qt::RightButton, {}, at);
+        }
         QCOMPARE(h.entries(), left);
         QCOMPARE(h.messages.shown.size(), onEntry ? 1 : 0);
         if (onEntry) {

@@ -1,10 +1,13 @@
 #include "fakes/Form1Fakes.h"
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
+#include "reminder/TagButton.h"
 #include "reminder/jihua.h"
 #include "shell/Form1.h"
 #include "tray/tuo_pan.h"
 
+#include <QAccessible>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -53,6 +56,8 @@ private Q_SLOTS:
     void aboutOpensOneFeedbackForm();
     void trayExitEndsUnlessTheFeedbackFormIsOpen();
     void closeButtonStopsSpeechAndClosesTheOtherWindows();
+    void fieldsAreNamed_data();
+    void fieldsAreNamed();
 };
 
 void TestForm1Windows::trayIconAtStartUp()
@@ -191,6 +196,56 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     QTRY_VERIFY(!reminder);
     QTRY_COMPARE(h.programEnds, 1);
     QCOMPARE(callsWhenTheFormWent, callsBefore + 1);
+}
+
+void TestForm1Windows::fieldsAreNamed_data()
+{
+    QTest::addColumn<QString>("field"); // window/control
+    QTest::addColumn<QString>("name");
+    QTest::newRow("voice list, not its voice") << "Form1/Combo1"
+                                               << "语音选项";
+    QTest::newRow("reminder message") << "jihua/Text1"
+                                      << "提醒内容";
+    QTest::newRow("reminder time") << "jihua/Text2"
+                                   << "提醒时间";
+    QTest::newRow("reminder OK, no blank") << "jihua/Command1"
+                                           << "确定";
+    QTest::newRow("subject") << "SendMail/txtSubject"
+                             << "主题";
+    QTest::newRow("name") << "SendMail/txtfromname"
+                          << "你的名字";
+    QTest::newRow("address") << "SendMail/txtFromAddress"
+                             << "你的邮箱";
+    QTest::newRow("body") << "SendMail/txtBody"
+                          << "信件内容";
+}
+
+void TestForm1Windows::fieldsAreNamed()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, name);
+    Harness h;
+    h.form.showAbout();
+    const jihua* reminder = h.form.jihuaForm();
+    const SendMail* about = h.form.sendMailForm();
+    const QHash<QString, QWidget*> widgets{{u"Form1/Combo1"_qs, h.form.Combo1},
+                                           {u"jihua/Text1"_qs, reminder->Text1},
+                                           {u"jihua/Text2"_qs, reminder->Text2},
+                                           {u"jihua/Command1"_qs, reminder->Command1},
+                                           {u"SendMail/txtSubject"_qs, about->txtSubject},
+                                           {u"SendMail/txtfromname"_qs, about->txtfromname},
+                                           {u"SendMail/txtFromAddress"_qs, about->txtFromAddress},
+                                           {u"SendMail/txtBody"_qs, about->txtBody}};
+    QWidget* widget = widgets.value(field);
+    QVERIFY(widget);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
+    if (widget == h.form.Combo1) {
+        QVERIFY(!h.form.Combo1->currentText().isEmpty());
+        QCOMPARE(a->text(QAccessible::Value), h.form.Combo1->currentText());
+        QCOMPARE(a->childCount(), 1);
+    }
 }
 
 QTEST_MAIN(TestForm1Windows)

@@ -2,6 +2,7 @@
 // bar, the grips, the hover feedback and what assistive technology sees.
 
 #include "fakes/Form1Fakes.h"
+#include "reading/ReadingController.h"
 #include "shell/CaptionButton.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
@@ -11,6 +12,9 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QSlider>
@@ -98,6 +102,10 @@ private Q_SLOTS:
     void hoverPopUpAndCaptionButtons();
     void commandLabelsAreButtons_data();
     void commandLabelsAreButtons();
+    void keyboardFocus_data();
+    void keyboardFocus();
+    void wordLabelShowsTheWholeWord_data();
+    void wordLabelShowsTheWholeWord();
 };
 
 void TestShellForm1::layoutAndOutlineAtSizes_data()
@@ -361,6 +369,101 @@ void TestShellForm1::commandLabelsAreButtons()
         QTest::keyClick(label, Qt::Key(key));
     }
     QCOMPARE(spy.count(), clicks);
+}
+
+void TestShellForm1::keyboardFocus_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("focus"); // "other": anywhere but the text box
+    QTest::addColumn<bool>("popUp");
+    QTest::newRow("Tab types a tab") << "Texten"
+                                     << "Tab"
+                                     << "Texten" << false;
+    QTest::newRow("Ctrl+Tab leaves") << "Texten"
+                                     << "Ctrl+Tab"
+                                     << "other" << false;
+    // Backwards from the first control: round to the chain's end, the volume slider.
+    QTest::newRow("Ctrl+Shift+Tab leaves") << "Texten"
+                                           << "Ctrl+Shift+Tab"
+                                           << "Slider2" << true;
+    QTest::newRow("Tab reaches the volume slider") << "Check1"
+                                                   << "Tab"
+                                                   << "Slider2" << true;
+    QTest::newRow("and Shift+Tab goes back") << "Check1"
+                                             << "Tab Shift+Tab"
+                                             << "Check1" << false;
+}
+
+void TestShellForm1::keyboardFocus()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, focus);
+    QFETCH(bool, popUp);
+    Harness h;
+    h.show();
+    Form1& f = h.form;
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const auto named = [&f](const QString& name) -> QWidget* {
+        return name == u"Texten"   ? static_cast<QWidget*>(f.Texten)
+               : name == u"Check1" ? static_cast<QWidget*>(f.Check1)
+                                   : f.Slider2;
+    };
+    f.Picture1->hide();
+    named(start)->setFocus(Qt::OtherFocusReason);
+    f.Texten->setPlainText(QStringLiteral("ab"));
+    for (const QString& key : keys.split(u' '))
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+    QWidget* now = QApplication::focusWidget();
+    if (focus == u"other")
+        QVERIFY(now && now != f.Texten);
+    else
+        QCOMPARE(now, named(focus));
+    QCOMPARE(f.Texten->toPlainText(),
+             focus == u"Texten" ? QStringLiteral("\tab") : QStringLiteral("ab"));
+    QCOMPARE(f.Picture1->isVisible(), popUp);
+}
+
+void TestShellForm1::wordLabelShowsTheWholeWord_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<int>("windowWidth");
+    QTest::addColumn<bool>("whole");
+    const QString veryLong = QStringLiteral("pneumonoultramicroscopicsilicovolcanoconiosis");
+    QTest::newRow("dog") << "dog" << 554 << true;
+    QTest::newRow("sleep") << "sleep" << 554 << true;
+    QTest::newRow("long English") << "extraordinary" << 554 << true;
+    QTest::newRow("Chinese") << "中华人民共和国" << 554 << true;
+    QTest::newRow("very long, wider than the window") << veryLong << 554 << false;
+    QTest::newRow("very long, wide window") << veryLong << 1400 << true;
+}
+
+void TestShellForm1::wordLabelShowsTheWholeWord()
+{
+    QFETCH(QString, word);
+    QFETCH(int, windowWidth);
+    QFETCH(bool, whole);
+    Harness h;
+    Form1& f = h.form;
+    f.resize(windowWidth, 408);
+    f.layoutPass(0);
+    f.setDocumentText(word);
+    f.reading().Label2_Click(ReadingController::Read);
+    h.engine.raiseWord(0, int(word.size()));
+
+    QLabel* label = f.Label1;
+    QVERIFY(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width());
+    QVERIFY(label->geometry().right() < f.Picture2->width());
+    QVERIFY(label->width() >= 57); // never narrower than its design
+    QCOMPARE(label->text() == word, whole);
+    if (!whole)
+        QVERIFY(label->text().endsWith(u'…'));
+    if (word.size() <= 3)
+        QCOMPARE(label->font().pointSize(), 42);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("正在朗读的词"));
+    QCOMPARE(a->text(QAccessible::Description), word);
 }
 
 QTEST_MAIN(TestShellForm1)

@@ -1,6 +1,7 @@
 // The tray against a real notification area: an X server of its own (Xvfb) with
 // trayer as the tray host, and xdotool clicking the icon as a user would.
 #include "FakeTrayWindow.h"
+#include "fakes/Form1Fakes.h"
 #include "tray/qt/QtTrayIconPort.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
@@ -80,6 +81,35 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 20000);
         QVERIFY(clickAt(menu->mapToGlobal(menu->actionGeometry(menuForm.guanyu).center()), 1));
         QTRY_COMPARE_WITH_TIMEOUT(window.log.last(), QStringLiteral("about"), 20000);
+    }
+
+    // With no window manager nothing iconifies a window, and Qt keeps its minimized
+    // flag after a restore: the menu follows what is on the screen, not the flag.
+    void menuFollowsTheWindowOnScreen()
+    {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        test::Form1Fakes fakes;
+        QtTrayIconPort icon;
+        Form1 form(fakes.services(), {&icon, &fakes.browser, {}});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const tuo_pan* menu = form.tuoPan();
+        const auto items = [menu] {
+            return QString::number(menu->mnuTrayMaximize->isEnabled()) +
+                   QString::number(menu->mnuTrayMinimize->isEnabled());
+        };
+        form.Immin_Click();
+        QTRY_VERIFY(!form.windowHandle()->isExposed());
+        QCOMPARE(items(), QStringLiteral("10"));
+        Q_EMIT icon.activated(TrayIconPort::Activation::Trigger);
+        QTRY_VERIFY(form.windowHandle()->isExposed());
+        QTest::qWait(300); // the X server's answers to the restore
+        QCOMPARE(items(), QStringLiteral("11"));
+        form.Immax_Click();
+        QTRY_COMPARE(items(), QStringLiteral("01"));
+        form.Immax_Click();
+        QTRY_COMPARE(items(), QStringLiteral("11"));
     }
 };
 
