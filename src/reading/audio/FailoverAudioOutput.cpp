@@ -20,7 +20,7 @@ QString noSoundNotice()
 FailoverAudioOutput::FailoverAudioOutput(std::function<std::unique_ptr<AudioOutput>()> makeSound,
                                          std::unique_ptr<AudioOutput> silent, QObject* parent)
     : AudioOutput(parent), m_makeSound(std::move(makeSound)), m_silent(std::move(silent)),
-      m_current(m_silent.get())
+      m_current(m_silent.get()), m_retry(this)
 {
     connect(m_silent.get(), &AudioOutput::writable, this, [this] {
         if (m_current == m_silent.get())

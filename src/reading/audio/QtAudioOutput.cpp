@@ -18,7 +18,7 @@ constexpr int kIdleCloseMs = 1500;
 } // namespace
 
 QtAudioOutput::QtAudioOutput(const QAudioDevice& device, QObject* parent)
-    : AudioOutput(parent), m_device(device)
+    : AudioOutput(parent), m_device(device), m_tick(this), m_idle(this)
 {
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, [this] {
