@@ -300,7 +300,9 @@ void Form1::showNotice(const QString& text)
     }
     m_notice->setText(text);
     const int height = m_notice->sizeHint().height();
-    m_notice->setGeometry(0, Texten->height() - height, Texten->width(), height);
+    // Over the foot of the text, clear of the scroll bar.
+    const QRect box = Texten->viewport()->geometry();
+    m_notice->setGeometry(box.left(), box.bottom() + 1 - height, box.width(), height);
     m_notice->setVisible(!text.isEmpty());
 }
 
