@@ -198,19 +198,20 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
         stopServer();
         const qsizetype atLoss = wordSpy.size();
-        QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() > atLoss + 4, kTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(notices.size(), 1, kTimeoutMs);
-        QCOMPARE(notices.at(0).at(0).toString(), noSoundNotice());
-        QVERIFY(!sound->hasSound());
-
-        // Qt reconnects to the server a few seconds after losing it.
+        QTRY_VERIFY_WITH_TIMEOUT(!sound->hasSound(), kTimeoutMs);
+        // Qt's connection to the server is made again once, three seconds after it was
+        // lost: the server has to be back by then.
         startServer();
         QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() > atLoss + 4, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!notices.isEmpty(), kTimeoutMs);
+        QCOMPARE(notices.at(0).at(0).toString(), noSoundNotice());
+
         engine.speak(text, SpeechEngine::PurgeBeforeSpeak | SpeechEngine::Async);
         QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
         QVERIFY(sound->hasSound());
         QTRY_COMPARE_WITH_TIMEOUT(notices.size(), 2, kTimeoutMs);
-        QVERIFY(notices.at(1).at(0).toString().isEmpty());
+        QVERIFY(notices.at(1).at(0).toString().isEmpty()); // taken away, and said once
         engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     }
 };
