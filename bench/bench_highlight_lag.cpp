@@ -29,10 +29,17 @@ int main(int argc, char** argv)
         else if (a.toInt() > 0)
             seconds = a.toInt();
     }
-    std::unique_ptr<AudioOutput> output =
-        silent ? std::make_unique<SilentAudioOutput>() : makeDefaultAudioOutput();
-    const bool real = !dynamic_cast<SilentAudioOutput*>(output.get());
+    std::unique_ptr<AudioOutput> output;
+    FailoverAudioOutput* sound = nullptr;
+    if (silent) {
+        output = std::make_unique<SilentAudioOutput>();
+    } else {
+        auto failover = makeDefaultAudioOutput();
+        sound = failover.get();
+        output = std::move(failover);
+    }
     EspeakEngine engine(std::move(output));
+    const bool real = sound && sound->hasSound();
     if (!engine.isValid())
         return 1;
 

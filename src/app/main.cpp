@@ -48,12 +48,16 @@ int main(int argc, char** argv)
     lirondo::CharacterService agent;
     lirondo::QtTrayIconPort trayIcon;
     lirondo::DesktopUrlOpener urlOpener;
-    auto eVoice = lirondo::makeEspeakEngine(lirondo::makeDefaultAudioOutput());
+    auto sound = lirondo::makeDefaultAudioOutput();
+    lirondo::FailoverAudioOutput* soundNotices = sound.get();
+    auto eVoice = lirondo::makeEspeakEngine(std::move(sound));
 
     lirondo::Form1 form(
         {*eVoice, messages, fileDialog, agent, clock, gbk, QApplication::applicationDirPath()},
         {&trayIcon, &urlOpener, {}});
     form.onProgramEnd = [] { QApplication::quit(); };
+    QObject::connect(soundNotices, &lirondo::FailoverAudioOutput::notice, &form,
+                     &lirondo::Form1::showNotice);
     messages.setParent(&form);
     fileDialog.setParent(&form);
     lirondo::SessionKeeper keeper(form, *eVoice, session);

@@ -289,6 +289,25 @@ void Form1::Timer1_Timer()
     m_idle->tick();
 }
 
+void Form1::showNotice(const QString& text)
+{
+    if (!m_notice) {
+        m_notice = new QLabel(Texten);
+        m_notice->setObjectName(QStringLiteral("notice"));
+        m_notice->setAccessibleName(QStringLiteral("提示"));
+        m_notice->setAutoFillBackground(true);
+        m_notice->setStyleSheet(
+            QStringLiteral("background: #fff3c0; color: #5a3c00; padding: 2px;"));
+        m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    m_notice->setText(text);
+    const int height = m_notice->sizeHint().height();
+    // Over the foot of the text, clear of the scroll bar.
+    const QRect box = Texten->viewport()->geometry();
+    m_notice->setGeometry(box.left(), box.bottom() + 1 - height, box.width(), height);
+    m_notice->setVisible(!text.isEmpty());
+}
+
 QString Form1::documentText() const
 {
     return text();

@@ -88,6 +88,9 @@ public:
     // The ten-second tick: the reminder's announcement, then an idle behaviour.
     void Timer1_Timer();
     QString documentText() const;
+    // A one-line notice over the foot of the text box (the sound output lost, say); an
+    // empty text takes it away.
+    void showNotice(const QString& text);
     // Replaces the document, as a text drop does: one step that Ctrl+Z takes back.
     void setDocumentText(const QString& text);
 
@@ -307,6 +310,7 @@ private:
     std::unique_ptr<ReadingShortcuts> m_shortcuts;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
+    QLabel* m_notice = nullptr;
 };
 
 } // namespace lirondo

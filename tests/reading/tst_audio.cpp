@@ -1,5 +1,7 @@
+#include "reading/audio/FailoverAudioOutput.h"
 #include "reading/audio/SilentAudioOutput.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <vector>
@@ -13,6 +15,14 @@ std::vector<char> silence(int samples)
 {
     return std::vector<char>(size_t(samples) * 2, 0);
 }
+
+// A sound-server output whose server can be taken away.
+class FakeSound : public SilentAudioOutput
+{
+public:
+    using SilentAudioOutput::SilentAudioOutput;
+    void die() { Q_EMIT failed(); }
+};
 } // namespace
 
 class TestAudio : public QObject
@@ -69,6 +79,63 @@ private Q_SLOTS:
         out.write(data.data(), 200);
         QTest::qWait(20);
         QCOMPARE(out.playedUSecs(), qint64(0));
+    }
+
+    // The server lost: silent at once with the lost stream counted as heard, one notice
+    // per loss, sound again at the next flush or while playing silently.
+    void failoverKeepsTheClockAndSaysSoOnce()
+    {
+        bool serverUp = false;
+        FakeSound* sound = nullptr;
+        FailoverAudioOutput out(
+            [&]() -> std::unique_ptr<AudioOutput> {
+                if (!serverUp)
+                    return nullptr;
+                auto made = std::make_unique<FakeSound>(50.0);
+                sound = made.get();
+                return made;
+            },
+            std::make_unique<SilentAudioOutput>(1.0));
+        QSignalSpy notices(&out, &FailoverAudioOutput::notice);
+        auto said = [&] {
+            QStringList texts;
+            for (const auto& args : notices)
+                texts.append(args.at(0).toString());
+            return texts;
+        };
+        QVERIFY(out.start(kRate)); // no server at all: silent, and said so
+        QVERIFY(!out.hasSound());
+        QTRY_COMPARE(said(), QStringList{noSoundNotice()});
+
+        serverUp = true;
+        out.flush(); // a read command
+        QVERIFY(out.hasSound());
+        QTRY_COMPARE(said(), (QStringList{noSoundNotice(), QString()}));
+
+        const auto data = silence(kRate / 10);
+        out.suspend(); // held, so nothing of it is heard before the loss
+        QCOMPARE(out.write(data.data(), qint64(data.size())), qint64(data.size()));
+        sound->die();
+        QTRY_VERIFY(!out.hasSound());
+        QCOMPARE(out.playedUSecs(), qint64(100000));
+        out.resume();
+        QCOMPARE(out.write(data.data(), 2000), qint64(2000));
+        QTRY_VERIFY(out.playedUSecs() > 100000);
+
+        // Still silent after the flush: no second notice for the same loss.
+        serverUp = false;
+        out.flush();
+        QVERIFY(!out.hasSound());
+        QTest::qWait(20);
+        QCOMPARE(notices.size(), 3);
+
+        // Back while playing silently, without a read command.
+        serverUp = true;
+        QTRY_VERIFY_WITH_TIMEOUT((out.write(data.data(), qint64(data.size())), out.hasSound()),
+                                 5000);
+        sound->die();
+        QTRY_COMPARE(said(), (QStringList{noSoundNotice(), QString(), noSoundNotice(), QString(),
+                                          noSoundNotice()}));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "reading/audio/DefaultAudioOutput.h"
-#include "reading/audio/QtAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "reading/espeak/EspeakSynthesizer.h"
 
@@ -33,6 +32,15 @@ class TestAudioPulse : public QObject
     pid_t m_serverPid = 0;
     QProcess m_keepAlive;
     QProcess m_recorder;
+    std::shared_ptr<EspeakSynthesizer> m_synthesizer;
+
+    // espeak-ng starts once per process: the tests' engines share it.
+    std::shared_ptr<EspeakSynthesizer> synthesizer()
+    {
+        if (!m_synthesizer)
+            m_synthesizer = std::make_shared<EspeakSynthesizer>();
+        return m_synthesizer;
+    }
 
     // The loudest sample recorded over the next `ms`; -1 when nothing came.
     int peakOver(int ms)
@@ -47,6 +55,59 @@ class TestAudioPulse : public QObject
         return loudest;
     }
     static bool silent(int peak) { return peak >= 0 && peak < 100; }
+
+    // Timer events the application delivers over the next `ms`.
+    static int timerEventsDuring(int ms)
+    {
+        struct Counter : QObject
+        {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                count += event->type() == QEvent::Timer;
+                return false;
+            }
+        } counter;
+        QCoreApplication::instance()->installEventFilter(&counter);
+        QTest::qWait(ms);
+        QCoreApplication::instance()->removeEventFilter(&counter);
+        return counter.count;
+    }
+
+    // The server, and the players that keep it busy and record it (they end with it).
+    void startServer()
+    {
+        for (QProcess* p : {&m_recorder, &m_keepAlive}) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+        QProcess server;
+        server.start(u"pulseaudio"_s, {u"-D"_s, u"--exit-idle-time=-1"_s, u"--system=false"_s,
+                                       u"-n"_s, u"--load=module-null-sink sink_name=out"_s,
+                                       u"--load=module-native-protocol-unix"_s});
+        QVERIFY(server.waitForFinished(kTimeoutMs));
+        QVERIFY2(server.exitCode() == 0, server.readAllStandardError().constData());
+        QFile pidFile(m_runtime.filePath(u"pulse/pid"_s));
+        QVERIFY(pidFile.open(QIODevice::ReadOnly));
+        m_serverPid = pid_t(pidFile.readAll().trimmed().toInt());
+
+        // An idle null sink stalls a new stream for seconds; keep one playing into it.
+        m_keepAlive.start(u"pacat"_s, {u"--playback"_s, u"--device=out"_s, u"--latency-msec=20"_s,
+                                       u"/dev/zero"_s});
+        m_recorder.start(u"parecord"_s,
+                         {u"--device=out.monitor"_s, u"--raw"_s, u"--format=s16le"_s,
+                          u"--rate=22050"_s, u"--channels=1"_s, u"--latency-msec=20"_s});
+        QVERIFY(m_keepAlive.waitForStarted() && m_recorder.waitForStarted());
+    }
+
+    // Ends the server as a crash or a restart of the user's session would.
+    void stopServer()
+    {
+        ::kill(m_serverPid, SIGTERM);
+        // Gone once it has removed its pid file (the process may linger as a zombie).
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_runtime.filePath(u"pulse/pid"_s)), 5000);
+        m_serverPid = 0;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -66,26 +127,9 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", dir + "/config");
         qunsetenv("PULSE_SERVER");
 
-        QProcess server;
-        server.start(u"pulseaudio"_s, {u"-D"_s, u"--exit-idle-time=-1"_s, u"--system=false"_s,
-                                       u"-n"_s, u"--load=module-null-sink sink_name=out"_s,
-                                       u"--load=module-native-protocol-unix"_s});
-        QVERIFY(server.waitForFinished(kTimeoutMs));
-        QVERIFY2(server.exitCode() == 0, server.readAllStandardError().constData());
-        QFile pidFile(m_runtime.filePath(u"pulse/pid"_s));
-        QVERIFY(pidFile.open(QIODevice::ReadOnly));
-        m_serverPid = pid_t(pidFile.readAll().trimmed().toInt());
+        startServer();
         QVERIFY(m_serverPid > 0);
-
-        // An idle null sink stalls a new stream for seconds; keep one playing into it.
-        m_keepAlive.start(u"pacat"_s, {u"--playback"_s, u"--device=out"_s, u"--latency-msec=20"_s,
-                                       u"/dev/zero"_s});
-        m_recorder.start(u"parecord"_s,
-                         {u"--device=out.monitor"_s, u"--raw"_s, u"--format=s16le"_s,
-                          u"--rate=22050"_s, u"--channels=1"_s, u"--latency-msec=20"_s});
-        QVERIFY(m_keepAlive.waitForStarted() && m_recorder.waitForStarted());
     }
-
     void cleanupTestCase()
     {
         for (QProcess* p : {&m_recorder, &m_keepAlive}) {
@@ -104,9 +148,9 @@ private Q_SLOTS:
     void soundOnTheSinkFollowsTheSpeech()
     {
         auto output = makeDefaultAudioOutput();
-        QVERIFY2(dynamic_cast<QtAudioOutput*>(output.get()),
-                 "no sound-server output was found on the private server");
-        EspeakEngine engine(std::move(output), std::make_shared<EspeakSynthesizer>());
+        FailoverAudioOutput* sound = output.get();
+        EspeakEngine engine(std::move(output), synthesizer());
+        QVERIFY2(sound->hasSound(), "no sound-server output was found on the private server");
         QSignalSpy wordSpy(&engine, &SpeechEngine::word);
         QSignalSpy endSpy(&engine, &SpeechEngine::endStream);
         QVERIFY(peakOver(300) < 100); // the recording may not have begun yet
@@ -126,6 +170,49 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() > atResume + 1, kTimeoutMs);
         QVERIFY(peakOver(0) > 1000);
         QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 1, kTimeoutMs);
+
+        // Idle, the stream is closed and the server's timer wakes the program no more;
+        // the next text opens a stream again.
+        QTRY_VERIFY_WITH_TIMEOUT(timerEventsDuring(1000) == 0, kTimeoutMs);
+        engine.speak(u"one two three four five six"_s, SpeechEngine::Async);
+        QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 2, kTimeoutMs);
+    }
+
+    // The server goes away mid-reading: the reading goes on silently, with one notice;
+    // the next read command after the server is back is heard again.
+    void readingOutlivesTheSoundServer()
+    {
+        auto output = makeDefaultAudioOutput();
+        FailoverAudioOutput* sound = output.get();
+        QSignalSpy notices(sound, &FailoverAudioOutput::notice);
+        EspeakEngine engine(std::move(output), synthesizer());
+        QSignalSpy wordSpy(&engine, &SpeechEngine::word);
+        QVERIFY(sound->hasSound());
+        QString text;
+        for (int i = 0; i < 8; ++i)
+            text += u"one two three four five six seven eight nine ten. "_s;
+
+        engine.speak(text, SpeechEngine::Async);
+        QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() >= 3, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
+        stopServer();
+        const qsizetype atLoss = wordSpy.size();
+        QTRY_VERIFY_WITH_TIMEOUT(!sound->hasSound(), kTimeoutMs);
+        // Qt's connection to the server is made again once, three seconds after it was
+        // lost: the server has to be back by then.
+        startServer();
+        QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() > atLoss + 4, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!notices.isEmpty(), kTimeoutMs);
+        QCOMPARE(notices.at(0).at(0).toString(), noSoundNotice());
+
+        engine.speak(text, SpeechEngine::PurgeBeforeSpeak | SpeechEngine::Async);
+        QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
+        QVERIFY(sound->hasSound());
+        QTRY_COMPARE_WITH_TIMEOUT(notices.size(), 2, kTimeoutMs);
+        QVERIFY(notices.at(1).at(0).toString().isEmpty()); // taken away, and said once
+        engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     }
 };
 

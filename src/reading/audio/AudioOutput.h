@@ -41,6 +41,9 @@ Q_SIGNALS:
     // After a write() that did not take everything, the output can take more data now
     // (not while suspended).
     void writable();
+    // The output can play no more (its sound server went away); it takes nothing until
+    // the next start().
+    void failed();
 };
 
 } // namespace lirondo

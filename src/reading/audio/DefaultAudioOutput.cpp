@@ -5,17 +5,18 @@
 
 #include <QMediaDevices>
 
-#include <cstdio>
-
 namespace lirondo {
 
-std::unique_ptr<AudioOutput> makeDefaultAudioOutput()
+std::unique_ptr<FailoverAudioOutput> makeDefaultAudioOutput()
 {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!QMediaDevices::audioOutputs().isEmpty() && !device.isNull())
+    // Asked again at each try: after the server comes back its default device may differ.
+    auto sound = []() -> std::unique_ptr<AudioOutput> {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            return nullptr;
         return std::make_unique<QtAudioOutput>(device);
-    std::fputs("Lirondo: no audio output device found; reading on silently.\n", stderr);
-    return std::make_unique<SilentAudioOutput>();
+    };
+    return std::make_unique<FailoverAudioOutput>(sound, std::make_unique<SilentAudioOutput>());
 }
 
 } // namespace lirondo
