@@ -11,6 +11,7 @@
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "reminder/jihua.h"
+#include "shell/AudioExportCommand.h"
 #include "shell/CommandLabel.h"
 #include "shell/TextenEdit.h"
 #include "tray/tuo_pan.h"
@@ -101,7 +102,30 @@ Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget
         return m_characterLoader->Genie();
     };
     setUpWindows();
+    setUpAudioExport();
     Form_Load();
+}
+
+void Form1::setUpAudioExport()
+{
+    // From the reading start to the end, or the selection, as it would be read.
+    m_audioExport = new AudioExportCommand(m_services.fileDialog, m_services.messages, this);
+    m_audioExport->program = m_services.appDir + QStringLiteral("/lirondo");
+    m_audioExport->request = [this] {
+        AudioExportRequest r;
+        r.text = Texten->textCursor().hasSelection() ? selectedText()
+                                                     : text().mid(m_reading->textlength());
+        const int item = Combo1->currentIndex();
+        if (item >= 0 && item < m_reading->voiceTable().size())
+            r.voiceId =
+                m_services.eVoice.voices().value(m_reading->voiceTable().voiceindex.at(item)).id;
+        r.rate = Slider1->value();
+        r.volume = Slider2->value();
+        r.mixed = Check2->isChecked();
+        return r;
+    };
+    Texten->addContextAction(m_audioExport->action());
+    addAction(m_audioExport->action());
 }
 
 Form1::~Form1()

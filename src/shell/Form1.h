@@ -32,6 +32,7 @@ class QTreeWidgetItem;
 namespace lirondo {
 
 class AgentService;
+class AudioExportCommand;
 class CaptionButton;
 class Grip;
 class CharacterLoader;
@@ -83,6 +84,7 @@ public:
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
+    AudioExportCommand& audioExport() { return *m_audioExport; }
     // The ten-second tick: the reminder's announcement, then an idle behaviour.
     void Timer1_Timer();
     QString documentText() const;
@@ -257,6 +259,7 @@ private:
 
 private:
     void createControls();
+    void setUpAudioExport();
     void Form_Load();
 
     // ReadingView
@@ -284,6 +287,7 @@ private:
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<CharacterLoader> m_characterLoader;
     std::unique_ptr<IdleBehaviour> m_idle;
+    AudioExportCommand* m_audioExport = nullptr;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
 };
