@@ -113,8 +113,9 @@ void Form1::setUpAudioExport()
     m_audioExport->program = m_services.appDir + QStringLiteral("/lirondo");
     m_audioExport->request = [this] {
         AudioExportRequest r;
-        r.text = Texten->textCursor().hasSelection() ? selectedText()
-                                                     : text().mid(m_reading->textlength());
+        // While reading, the selection is the word being heard, not the user's.
+        const bool selection = Texten->textCursor().hasSelection() && m_reading->stopped() != 0;
+        r.text = selection ? selectedText() : text().mid(m_reading->textlength());
         const int item = Combo1->currentIndex();
         if (item >= 0 && item < m_reading->voiceTable().size())
             r.voiceId =

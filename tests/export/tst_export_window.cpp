@@ -57,6 +57,19 @@ private Q_SLOTS:
 
         AudioExportCommand& command = h.form.audioExport();
         QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
+        const auto select = [&h](int from, int to) {
+            QTextCursor cursor = h.form.Texten->textCursor();
+            cursor.setPosition(from);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
+            h.form.Texten->setTextCursor(cursor);
+        };
+        select(5, 10);
+        QCOMPARE(command.request().text, u"Hello"_s);
+        // While reading, the selection is the word being heard: the export is the reading's.
+        h.form.reading().Label2_Click(ReadingController::Read);
+        select(12, 14);
+        QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
+        h.form.reading().Label2_Click(ReadingController::Stop);
         QSignalSpy finished(&command, &AudioExportCommand::finished);
         const qsizetype shown = h.messages.shown.size(); // the start-up's own
         h.dialog.answers = {dir.filePath(u"book"_s)};    // no extension: MP3
