@@ -31,13 +31,13 @@ namespace {
 QString makeText(qsizetype utf8Bytes)
 {
     QString text;
-    for (int i = 0; text.toUtf8().size() < utf8Bytes; ++i) {
-        QString block;
-        for (int j = 0; j < 200; ++j, ++i)
-            block += QStringLiteral("第%1段：今天我们一起学习新的课文，The quick brown fox "
-                                    "jumps over the lazy dog. 明天继续读书。\n")
-                         .arg(i);
-        text += block;
+    qsizetype bytes = 0;
+    for (int i = 0; bytes < utf8Bytes; ++i) {
+        const QString line = QStringLiteral("第%1段：今天我们一起学习新的课文，The quick brown fox "
+                                            "jumps over the lazy dog. 明天继续读书。\n")
+                                 .arg(i);
+        bytes += line.toUtf8().size();
+        text += line;
     }
     return text;
 }
@@ -80,6 +80,7 @@ double wavSeconds(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QStringList args = app.arguments();
     const double megabytes = args.size() > 1 ? args.at(1).toDouble() : 1.0;
     const double bigMegabytes = args.size() > 2 ? args.at(2).toDouble() : 50.0;
