@@ -7,7 +7,7 @@
 
 namespace lirondo {
 
-// An open-file dialog. The filter is in the "description|pattern|..." form the
+// The open-file and save-file dialogs. The filter is in the "description|pattern|..." form the
 // program keeps; std::nullopt means the user cancelled.
 class FileDialogPort
 {
@@ -24,6 +24,8 @@ public:
 
     virtual ~FileDialogPort() = default;
     virtual std::optional<QString> getOpenFileName(const OpenRequest& request) = 0;
+    // A file to write; the dialog asks before an existing one is replaced.
+    virtual std::optional<QString> getSaveFileName(const OpenRequest& request) = 0;
 };
 
 } // namespace lirondo

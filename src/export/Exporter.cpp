@@ -140,6 +140,7 @@ ExportResult Exporter::run(const ExportRequest& request,
     std::condition_variable dataCv;
     SynthesizerSession session(s, dataCv);
     s.wordsPerMinute.store(EspeakEngine::wordsPerMinute(request.rate));
+    s.wordGap.store(EspeakEngine::wordGap(request.rate));
     const quint64 generation = s.generation.load();
     const float gain = float(std::clamp(request.volume, 0, 100)) / 100.0f;
 

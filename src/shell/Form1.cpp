@@ -11,6 +11,7 @@
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "reminder/jihua.h"
+#include "shell/AudioExportCommand.h"
 #include "shell/CommandLabel.h"
 #include "shell/ReadingShortcuts.h"
 #include "shell/TextenEdit.h"
@@ -103,7 +104,31 @@ Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget
     };
     setUpWindows();
     m_shortcuts = std::make_unique<ReadingShortcuts>(*this);
+    setUpAudioExport();
     Form_Load();
+}
+
+void Form1::setUpAudioExport()
+{
+    // From the reading start to the end, or the selection, as it would be read.
+    m_audioExport = new AudioExportCommand(m_services.fileDialog, m_services.messages, this);
+    m_audioExport->program = m_services.appDir + QStringLiteral("/lirondo");
+    m_audioExport->request = [this] {
+        AudioExportRequest r;
+        // While reading, the selection is the word being heard, not the user's.
+        const bool selection = Texten->textCursor().hasSelection() && m_reading->stopped() != 0;
+        r.text = selection ? selectedText() : text().mid(m_reading->textlength());
+        const int item = Combo1->currentIndex();
+        if (item >= 0 && item < m_reading->voiceTable().size())
+            r.voiceId =
+                m_services.eVoice.voices().value(m_reading->voiceTable().voiceindex.at(item)).id;
+        r.rate = Slider1->value();
+        r.volume = Slider2->value();
+        r.mixed = Check2->isChecked();
+        return r;
+    };
+    Texten->addContextAction(m_audioExport->action());
+    addAction(m_audioExport->action());
 }
 
 Form1::~Form1()

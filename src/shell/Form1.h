@@ -33,6 +33,7 @@ class QTreeWidgetItem;
 namespace lirondo {
 
 class AgentService;
+class AudioExportCommand;
 class CaptionButton;
 class Grip;
 class CharacterLoader;
@@ -85,6 +86,7 @@ public:
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
+    AudioExportCommand& audioExport() { return *m_audioExport; }
     // The ten-second tick: the reminder's announcement, then an idle behaviour.
     void Timer1_Timer();
     QString documentText() const;
@@ -280,6 +282,7 @@ private:
 
 private:
     void createControls();
+    void setUpAudioExport();
     void Form_Load();
 
     // ReadingView
@@ -308,6 +311,7 @@ private:
     std::unique_ptr<CharacterLoader> m_characterLoader;
     std::unique_ptr<IdleBehaviour> m_idle;
     std::unique_ptr<ReadingShortcuts> m_shortcuts;
+    AudioExportCommand* m_audioExport = nullptr;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
     QLabel* m_notice = nullptr;

@@ -6,12 +6,13 @@
 
 namespace lirondo::test {
 
-// Answers each open dialog from a script; an empty optional is a cancel.
+// Answers each open or save dialog from a script; an empty optional is a cancel.
 class FakeFileDialog final : public FileDialogPort
 {
 public:
     QList<OpenRequest> requests;
     QList<std::optional<QString>> answers;
+    int saveDialogs = 0;
 
     std::optional<QString> getOpenFileName(const OpenRequest& request) override
     {
@@ -19,6 +20,11 @@ public:
         if (answers.isEmpty())
             return std::nullopt;
         return answers.takeFirst();
+    }
+    std::optional<QString> getSaveFileName(const OpenRequest& request) override
+    {
+        ++saveDialogs;
+        return getOpenFileName(request);
     }
 };
 
