@@ -1,7 +1,7 @@
 // SplitText throughput and memory on about 50 MB (as GBK) of mixed Chinese/English text.
 // Budget: at least 200 MB/s; memory grows with the number of runs, not of characters.
 #include "common/Gbk.h"
-#include "reading/modfenkai.h"
+#include "reading/LanguageRuns.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,7 +72,7 @@ int main()
     const double utf16MB = text.size() * 2.0 / 1e6;
     const double gbkMB = kBytes / 1e6;
 
-    modfenkai split(gbk);
+    LanguageRuns split(gbk);
     const double before = residentMiB();
     split.SplitText(text, 0, 1, 2);
     const double after = residentMiB();

@@ -2,7 +2,7 @@
 // rely on. Input: one flag byte (bit 0: text is UTF-16LE, else UTF-8; bit 1: take the
 // start as a raw 32-bit number, else fold it into -1..length), four start bytes, text.
 #include "common/Gbk.h"
-#include "reading/modfenkai.h"
+#include "reading/LanguageRuns.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include <cstring>
 
 using lirondo::GbkCodePage;
-using lirondo::modfenkai;
+using lirondo::LanguageRuns;
 using CharClass = GbkCodePage::CharClass;
 
 namespace {
@@ -26,7 +26,7 @@ void require(bool ok, const char* what)
     }
 }
 
-void checkSplit(const GbkCodePage& gbk, const modfenkai& split, const QString& text,
+void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString& text,
                 qsizetype start, bool ok)
 {
     if (start < 0 || start >= text.size()) {
@@ -41,7 +41,7 @@ void checkSplit(const GbkCodePage& gbk, const modfenkai& split, const QString& t
     require(split.runCount() >= 1 && split.runCount() <= split.count(), "run count");
 
     // Language of the last letter or Chinese character seen so far, walking the runs.
-    int lang = modfenkai::None;
+    int lang = LanguageRuns::None;
     bool anyLanguage = false;
     qsizetype offset = 0;
     for (qsizetype k = 0; k < split.runCount(); ++k) {
@@ -55,22 +55,23 @@ void checkSplit(const GbkCodePage& gbk, const modfenkai& split, const QString& t
             // A run starts exactly where the language changes.
             const CharClass first = gbk.classify(run.at(0).unicode());
             require(first != CharClass::Neutral, "run starts with a neutral character");
-            require((first == CharClass::Chinese) != (lang == modfenkai::Chinese),
+            require((first == CharClass::Chinese) != (lang == LanguageRuns::Chinese),
                     "run starts without a change of language");
         }
         // Within a run every letter and Chinese character is of one language.
-        int runLang = modfenkai::None;
+        int runLang = LanguageRuns::None;
         for (const QChar ch : run) {
             const CharClass cls = gbk.classify(ch.unicode());
             if (cls == CharClass::Neutral)
                 continue;
-            const int chLang = cls == CharClass::Chinese ? modfenkai::Chinese : modfenkai::English;
-            require(runLang == modfenkai::None || runLang == chLang, "two languages in one run");
-            require(voice == (chLang == modfenkai::Chinese ? kChinese : kEnglish),
+            const int chLang =
+                cls == CharClass::Chinese ? LanguageRuns::Chinese : LanguageRuns::English;
+            require(runLang == LanguageRuns::None || runLang == chLang, "two languages in one run");
+            require(voice == (chLang == LanguageRuns::Chinese ? kChinese : kEnglish),
                     "run tagged with the wrong voice");
             runLang = chLang;
         }
-        if (runLang != modfenkai::None) {
+        if (runLang != LanguageRuns::None) {
             lang = runLang;
             anyLanguage = true;
         }
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!(flags & 2))
         start = qsizetype(uint32_t(rawStart) % uint32_t(text.size() + 2)) - 1;
 
-    modfenkai split(gbk);
+    LanguageRuns split(gbk);
     checkSplit(gbk, split, text, start, split.SplitText(text, start, kChinese, kEnglish));
     // The same object again from the top: nothing of the first split may remain.
     checkSplit(gbk, split, text, 0, split.SplitText(text, 0, kChinese, kEnglish));

@@ -2,10 +2,10 @@
 
 #include "export/AudioFileWriter.h"
 #include "export/SubtitleWriter.h"
+#include "reading/LanguageRuns.h"
 #include "reading/VoiceTable.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "reading/espeak/EspeakSynthesizer.h"
-#include "reading/modfenkai.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -118,7 +118,7 @@ ExportResult Exporter::run(const ExportRequest& request,
     const int plainVoice = request.voice >= 0   ? request.voice
                            : table.chinese >= 0 ? table.chinese
                                                 : table.english;
-    modfenkai runs(m_gbk);
+    LanguageRuns runs(m_gbk);
     qsizetype pieces = 1;
     if (request.mixed) {
         if (table.chinese < 0 || table.english < 0)

@@ -3,9 +3,9 @@
 #include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
+#include "reading/LanguageRuns.h"
 #include "reading/ReadingView.h"
 #include "reading/SpeechEngine.h"
-#include "reading/modfenkai.h"
 
 #include <algorithm>
 #include <climits>
@@ -38,7 +38,7 @@ ReadingController::ReadingController(SpeechEngine& eVoice, ReadingView& view,
                                      MessageBoxPort& messages, const GbkCodePage& gbk,
                                      QObject* parent)
     : QObject(parent), m_eVoice(eVoice), m_view(view), m_messages(messages),
-      m_runs(std::make_unique<modfenkai>(gbk))
+      m_runs(std::make_unique<LanguageRuns>(gbk))
 {
     connect(&m_eVoice, &SpeechEngine::word, this, &ReadingController::eVoice_Word);
     connect(&m_eVoice, &SpeechEngine::sentence, this, &ReadingController::eVoice_Sentence);

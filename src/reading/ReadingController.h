@@ -16,7 +16,7 @@ class GbkCodePage;
 class MessageBoxPort;
 class ReadingView;
 class SpeechEngine;
-class modfenkai;
+class LanguageRuns;
 
 // The reading engine of the main window: voice discovery at start-up, the command
 // row, the engine-event handlers that follow and carry on a reading, rate and volume.
@@ -88,7 +88,7 @@ public:
     int heardPosition() const { return positionInText(m_heard); }
 
     const VoiceTable& voiceTable() const { return m_voices; }
-    const modfenkai& runs() const { return *m_runs; }
+    const LanguageRuns& runs() const { return *m_runs; }
 
 Q_SIGNALS:
     // A read command started reading; a stop (the command, the locator, a list click) is
@@ -114,7 +114,7 @@ private:
     SpeechEngine& m_eVoice;
     ReadingView& m_view;
     MessageBoxPort& m_messages;
-    std::unique_ptr<modfenkai> m_runs;
+    std::unique_ptr<LanguageRuns> m_runs;
     VoiceTable m_voices;
     QPointer<AgentCharacter> m_genie;
 

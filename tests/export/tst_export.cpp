@@ -1,8 +1,8 @@
 #include "common/Gbk.h"
 #include "export/AudioFileWriter.h"
+#include "reading/LanguageRuns.h"
 #include "reading/VoiceTable.h"
 #include "reading/espeak/EspeakEngine.h"
-#include "reading/modfenkai.h"
 
 #include <espeak-ng/speak_lib.h>
 #include <sndfile.h>
@@ -106,7 +106,7 @@ Reference speakMixed(const QString& text, int rate, const GbkCodePage& gbk)
         voices.append(v);
     }
     const VoiceTable table = VoiceTable::build(voices);
-    modfenkai runs(gbk);
+    LanguageRuns runs(gbk);
     runs.SplitText(text, 0, table.chinese, table.english);
     for (qsizetype k = 0; k < runs.runCount(); ++k) {
         espeak_SetVoiceByName(voices.at(runs.runvoice(k)).id.toUtf8().constData());

@@ -9,15 +9,15 @@ namespace lirondo {
 
 class GbkCodePage;
 
-// Cuts the text to be read into runs of one language, each tagged with the voice that
-// speaks it. One instance per program, owned by the main window; every split replaces
-// the runs of the one before.
+// The language splitter (the form `modfenkai`). Cuts the text to be read into runs of one language,
+// each tagged with the voice that speaks it. One instance per program, owned by the main window;
+// every split replaces the runs of the one before.
 //
 // Callers see the runs as two arrays indexed 0..count()-1, one entry per character split:
 // entries 0..runCount()-1 hold the runs, every later entry is an empty text with voice -1,
 // and an index outside 0..count()-1 means there are no more runs. Only the run boundaries
 // are stored, so memory grows with the number of runs, not with the length of the text.
-class modfenkai
+class LanguageRuns
 {
 public:
     enum Language : int
@@ -28,7 +28,7 @@ public:
     };
 
     // gbk must outlive the object.
-    explicit modfenkai(const GbkCodePage& gbk);
+    explicit LanguageRuns(const GbkCodePage& gbk);
 
     // Splits text from start to its end. chinese and english are the voice-table indexes
     // that tag Chinese and English runs. A start outside the text (n <= 0, or a negative

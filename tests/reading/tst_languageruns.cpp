@@ -1,11 +1,11 @@
 #include "common/Gbk.h"
-#include "reading/modfenkai.h"
+#include "reading/LanguageRuns.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using lirondo::GbkCodePage;
-using lirondo::modfenkai;
+using lirondo::LanguageRuns;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -13,14 +13,14 @@ constexpr int kChinese = 3;
 constexpr int kEnglish = 7;
 } // namespace
 
-class tst_modfenkai : public QObject
+class tst_languageruns : public QObject
 {
     Q_OBJECT
 
     GbkCodePage m_gbk;
 
     // Every entry past the runs, and every index outside the arrays, reads as no run.
-    static void checkUnusedEntries(const modfenkai& split)
+    static void checkUnusedEntries(const LanguageRuns& split)
     {
         for (qsizetype k : {qsizetype(-1), split.runCount(), split.count() - 1, split.count()}) {
             if (k >= 0 && k < split.runCount())
@@ -73,7 +73,7 @@ private Q_SLOTS:
         QFETCH(QString, voices);
 
         // Nothing of an earlier split, its runs or its last language, may carry over.
-        modfenkai split(m_gbk);
+        LanguageRuns split(m_gbk);
         QVERIFY(split.SplitText(u"我说 English"_s, 0, kChinese, kEnglish));
         QCOMPARE(split.SplitText(text, start, kChinese, kEnglish), !runs.isEmpty());
         const QStringList expected = runs.isEmpty() ? QStringList() : runs.split(u'|');
@@ -95,7 +95,7 @@ private Q_SLOTS:
         // Letters, Chinese, full-width forms, neutrals, line breaks, a surrogate pair half.
         const QString alphabet = u"aZq中文，。ｈ１ 1,.\r\n€é"_s + QChar(char16_t(0xD83D));
         QRandomGenerator rng(20260101);
-        modfenkai split(m_gbk);
+        LanguageRuns split(m_gbk);
         for (int round = 0; round < 500; ++round) {
             QString text;
             const int length = rng.bounded(0, 200);
@@ -120,5 +120,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_modfenkai)
-#include "tst_modfenkai.moc"
+QTEST_GUILESS_MAIN(tst_languageruns)
+#include "tst_languageruns.moc"

@@ -1,4 +1,4 @@
-#include "reading/modfenkai.h"
+#include "reading/LanguageRuns.h"
 
 #include "common/Gbk.h"
 
@@ -7,9 +7,9 @@
 
 namespace lirondo {
 
-modfenkai::modfenkai(const GbkCodePage& gbk) : m_gbk(gbk) {}
+LanguageRuns::LanguageRuns(const GbkCodePage& gbk) : m_gbk(gbk) {}
 
-void modfenkai::clear()
+void LanguageRuns::clear()
 {
     m_text.clear();
     m_start = 0;
@@ -19,7 +19,7 @@ void modfenkai::clear()
     m_lastlang = None;
 }
 
-bool modfenkai::SplitText(const QString& text, qsizetype start, int chinese, int english)
+bool LanguageRuns::SplitText(const QString& text, qsizetype start, int chinese, int english)
 {
     clear();
     m_chinese = chinese;
@@ -62,7 +62,7 @@ bool modfenkai::SplitText(const QString& text, qsizetype start, int chinese, int
     return true;
 }
 
-QStringView modfenkai::runView(qsizetype k) const
+QStringView LanguageRuns::runView(qsizetype k) const
 {
     const qsizetype runs = runCount();
     if (k < 0 || k >= runs)
@@ -72,7 +72,7 @@ QStringView modfenkai::runView(qsizetype k) const
     return QStringView(m_text).sliced(begin, end - begin);
 }
 
-int modfenkai::runvoice(qsizetype k) const
+int LanguageRuns::runvoice(qsizetype k) const
 {
     if (k < 0 || k >= runCount() || m_firstLang == None)
         return -1;
@@ -81,7 +81,7 @@ int modfenkai::runvoice(qsizetype k) const
     return lang == Chinese ? m_chinese : m_english;
 }
 
-qsizetype modfenkai::runOffset(qsizetype k) const
+qsizetype LanguageRuns::runOffset(qsizetype k) const
 {
     if (k < 0 || k >= runCount())
         return -1;
