@@ -10,7 +10,7 @@
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
-#include "reminder/jihua.h"
+#include "reminder/ReminderWindow.h"
 #include "shell/AudioExportCommand.h"
 #include "shell/CommandLabel.h"
 #include "shell/ReadingShortcuts.h"
@@ -137,7 +137,7 @@ Form1::~Form1()
     // bare QWidget: its handlers must not run then.
     Texten->disconnect(this);
     // The side windows are top-level windows of their own.
-    delete m_jihua;
+    delete m_reminderWindow;
     delete m_sendMail;
 }
 
@@ -307,7 +307,7 @@ void Form1::Form_Load()
 void Form1::Timer1_Timer()
 {
     // Reading the reminder's state brings its window into being, hidden.
-    if (jihua* reminder = jihuaForm(); reminder->isDue()) {
+    if (ReminderWindow* reminder = reminderWindow(); reminder->isDue()) {
         m_reading->interruptForAnnouncement();
         reminder->announce();
     }

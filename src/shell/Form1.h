@@ -51,7 +51,7 @@ class TextenEdit;
 class TrayIconPort;
 class UrlOpener;
 class SendMail;
-class jihua;
+class ReminderWindow;
 class tuo_pan;
 class tuopan;
 
@@ -242,7 +242,7 @@ private:
 public:
     // The side windows are made on first use and made afresh after they were unloaded.
     tuo_pan* tuoPan();
-    jihua* jihuaForm();
+    ReminderWindow* reminderWindow();
     SendMail* sendMailForm() const;
     tuopan* trayModule() const { return m_tuopan.get(); }
     void showAbout() override; // the feedback form, not modal
@@ -268,14 +268,14 @@ private:
     // TrayMenuActions
     void unloadTuoPan() override;
     void unloadForm1() override;
-    void unloadJihua() override;
+    void unloadReminderWindow() override;
     void readClipboard() override;
     void pauseOrResume() override;
 
     Form1Desktop m_desktop;
     std::unique_ptr<tuopan> m_tuopan;
     QPointer<tuo_pan> m_tuoPan;
-    QPointer<jihua> m_jihua;
+    QPointer<ReminderWindow> m_reminderWindow;
     QPointer<SendMail> m_sendMail;
     bool m_unloaded = false;
     // ---- end of side windows ----

@@ -8,7 +8,7 @@
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
-#include "reminder/jihua.h"
+#include "reminder/ReminderWindow.h"
 #include "shell/ReadingShortcuts.h"
 #include "tray/tuo_pan.h"
 #include "tray/tuopan.h"
@@ -26,7 +26,7 @@ void Form1::setUpWindows()
         if (m_sendMail)
             m_sendMail->close(); // refused while a message is being written
         unloadTuoPan();
-        unloadJihua();
+        unloadReminderWindow();
         endProgramIfNoWindowIsLeft();
     };
     m_reading->showAbout = [this] { showAbout(); };
@@ -49,13 +49,14 @@ tuo_pan* Form1::tuoPan()
     return m_tuoPan;
 }
 
-jihua* Form1::jihuaForm()
+ReminderWindow* Form1::reminderWindow()
 {
-    if (!m_jihua) {
-        m_jihua = new jihua(m_services.clock, m_services.messages, m_services.eVoice,
-                            [this] { return m_reading->Genie(); });
+    if (!m_reminderWindow) {
+        m_reminderWindow =
+            new ReminderWindow(m_services.clock, m_services.messages, m_services.eVoice,
+                               [this] { return m_reading->Genie(); });
     }
-    return m_jihua;
+    return m_reminderWindow;
 }
 
 SendMail* Form1::sendMailForm() const
@@ -81,7 +82,7 @@ void Form1::MyAgent_Click(const QString& /*characterId*/, int button, int /*shif
                           int /*y*/)
 {
     if (button == 2)
-        jihuaForm()->showAndAttend();
+        reminderWindow()->showAndAttend();
 }
 
 void Form1::mnuTrayClose_Click()
@@ -162,10 +163,10 @@ void Form1::unloadForm1()
     close();
 }
 
-void Form1::unloadJihua()
+void Form1::unloadReminderWindow()
 {
-    if (m_jihua)
-        m_jihua->close();
+    if (m_reminderWindow)
+        m_reminderWindow->close();
 }
 
 void Form1::readClipboard()

@@ -32,7 +32,7 @@ public:
 
     virtual void unloadTuoPan() = 0; // may be called when it is already gone
     virtual void unloadForm1() = 0;  // its unload step calls tuopan::TrayRemove
-    virtual void unloadJihua() = 0;
+    virtual void unloadReminderWindow() = 0;
     virtual void showAbout() = 0; // the feedback form, not modal
     // Also while the window is hidden: the clipboard's text replaces the document and is
     // read; the pause command, when it can be given.

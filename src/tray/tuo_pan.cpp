@@ -58,7 +58,7 @@ void tuo_pan::mnuTrayClose_Click()
     actions.unloadTuoPan();
     actions.unloadForm1();
     actions.unloadTuoPan();
-    actions.unloadJihua();
+    actions.unloadReminderWindow();
 }
 
 void tuo_pan::guanyu_Click()

@@ -6,7 +6,7 @@
 #include "reading/audio/FailoverAudioOutput.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
-#include "reminder/jihua.h"
+#include "reminder/ReminderWindow.h"
 
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -88,14 +88,14 @@ private Q_SLOTS:
 
         // The first tick brings the reminder into being, and with it its clock.
         form.Timer1_Timer();
-        jihua* reminder = form.jihuaForm();
+        ReminderWindow* reminder = form.reminderWindow();
         QVERIFY(reminder);
         reminder->Timer1->setObjectName(u"Timer1"_s);
-        QCOMPARE(
-            activeTimers({&form, reminder}),
-            (QStringList{u"lirondo::Form1.Timer1 10000 ms"_s, u"lirondo::jihua.Timer1 1000 ms"_s}));
+        QCOMPARE(activeTimers({&form, reminder}),
+                 (QStringList{u"lirondo::Form1.Timer1 10000 ms"_s,
+                              u"lirondo::ReminderWindow.Timer1 1000 ms"_s}));
         const QMap<QString, int> events = timerEventsDuring(1500);
-        QCOMPARE(events.keys(), QStringList{u"lirondo::jihua.Timer1"_s});
+        QCOMPARE(events.keys(), QStringList{u"lirondo::ReminderWindow.Timer1"_s});
         QVERIFY2(events.first() <= 2, qPrintable(QString::number(events.first())));
     }
 

@@ -1,6 +1,6 @@
 #include "reminder/Reminder.h"
+#include "reminder/ReminderWindow.h"
 #include "reminder/TagButton.h"
-#include "reminder/jihua.h"
 
 #include "fakes/FakeAgent.h"
 #include "fakes/FakeClock.h"
@@ -31,9 +31,10 @@ struct Harness
     FakeSpeechEngine eVoice;
     FakeAgentCharacter character;
     bool hasCharacter = true;
-    QPointer<jihua> window = new jihua(clock, messages, eVoice, [this]() -> AgentCharacter* {
-        return hasCharacter ? &character : nullptr;
-    });
+    QPointer<ReminderWindow> window =
+        new ReminderWindow(clock, messages, eVoice, [this]() -> AgentCharacter* {
+            return hasCharacter ? &character : nullptr;
+        });
 
     Harness() { clock.now = QTime(8, 4, 50); }
     ~Harness() { delete window; }

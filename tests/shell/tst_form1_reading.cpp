@@ -2,7 +2,7 @@
 #include "common/CommonDialog.h"
 #include "fakes/Form1Fakes.h"
 #include "reading/ReadingController.h"
-#include "reminder/jihua.h"
+#include "reminder/ReminderWindow.h"
 #include "shell/CommandLabel.h"
 #include "shell/Form1.h"
 #include "shell/TextenEdit.h"
@@ -66,7 +66,7 @@ struct Harness : Form1Fakes
     // A reminder set for 08:05 comes due and the main window's tick announces it.
     void announce(const QString& message)
     {
-        jihua* reminder = form.jihuaForm();
+        ReminderWindow* reminder = form.reminderWindow();
         clock.now = QTime(8, 4, 59);
         reminder->Text1->setPlainText(message);
         reminder->Text2->setText(QStringLiteral("08:05:00"));

@@ -1,8 +1,8 @@
 #include "fakes/Form1Fakes.h"
 #include "mail/SendMail.h"
 #include "reading/ReadingController.h"
+#include "reminder/ReminderWindow.h"
 #include "reminder/TagButton.h"
-#include "reminder/jihua.h"
 #include "shell/Form1.h"
 #include "tray/tuo_pan.h"
 
@@ -106,11 +106,11 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     FakeAgentCharacter* genie = h.loadCharacter();
     QVERIFY(genie);
     tick(h.form); // the first tick makes the reminder window, hidden
-    jihua* reminder = h.form.jihuaForm();
+    ReminderWindow* reminder = h.form.reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
     Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
-    QCOMPARE(h.form.jihuaForm(), reminder);
+    QCOMPARE(h.form.reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), QStringLiteral("c"));
     reminder->Text1->setPlainText(QStringLiteral("开会"));
@@ -180,7 +180,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     h.form.showAbout();
     tick(h.form);
     QPointer<SendMail> about = h.form.sendMailForm();
-    QPointer<jihua> reminder = h.form.jihuaForm();
+    QPointer<ReminderWindow> reminder = h.form.reminderWindow();
     h.form.reading().Label2_Click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
     int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
@@ -204,11 +204,11 @@ void TestForm1Windows::fieldsAreNamed_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("voice list, not its voice") << "Form1/Combo1"
                                                << "语音选项";
-    QTest::newRow("reminder message") << "jihua/Text1"
+    QTest::newRow("reminder message") << "ReminderWindow/Text1"
                                       << "提醒内容";
-    QTest::newRow("reminder time") << "jihua/Text2"
+    QTest::newRow("reminder time") << "ReminderWindow/Text2"
                                    << "提醒时间";
-    QTest::newRow("reminder OK, no blank") << "jihua/Command1"
+    QTest::newRow("reminder OK, no blank") << "ReminderWindow/Command1"
                                            << "确定";
     QTest::newRow("subject") << "SendMail/txtSubject"
                              << "主题";
@@ -226,12 +226,12 @@ void TestForm1Windows::fieldsAreNamed()
     QFETCH(QString, name);
     Harness h;
     h.form.showAbout();
-    const jihua* reminder = h.form.jihuaForm();
+    const ReminderWindow* reminder = h.form.reminderWindow();
     const SendMail* about = h.form.sendMailForm();
     const QHash<QString, QWidget*> widgets{{u"Form1/Combo1"_qs, h.form.Combo1},
-                                           {u"jihua/Text1"_qs, reminder->Text1},
-                                           {u"jihua/Text2"_qs, reminder->Text2},
-                                           {u"jihua/Command1"_qs, reminder->Command1},
+                                           {u"ReminderWindow/Text1"_qs, reminder->Text1},
+                                           {u"ReminderWindow/Text2"_qs, reminder->Text2},
+                                           {u"ReminderWindow/Command1"_qs, reminder->Command1},
                                            {u"SendMail/txtSubject"_qs, about->txtSubject},
                                            {u"SendMail/txtfromname"_qs, about->txtfromname},
                                            {u"SendMail/txtFromAddress"_qs, about->txtFromAddress},

@@ -39,7 +39,7 @@ public:
     }
     void unloadTuoPan() override { log.append(QStringLiteral("unload tuo_pan")); }
     void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
-    void unloadJihua() override { log.append(QStringLiteral("unload jihua")); }
+    void unloadReminderWindow() override { log.append(QStringLiteral("unload ReminderWindow")); }
     void showAbout() override { log.append(QStringLiteral("about")); }
     void readClipboard() override { log.append(QStringLiteral("read the clipboard")); }
     void pauseOrResume() override { log.append(QStringLiteral("pause or resume")); }

@@ -137,7 +137,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("log"); // the tag is the item
         QTest::newRow("最大化") << "state 2, show";
         QTest::newRow("最小化") << "state 1"; // and the window stays where it is
-        QTest::newRow("退出") << "unload tuo_pan, unload Form1, unload tuo_pan, unload jihua";
+        QTest::newRow("退出")
+            << "unload tuo_pan, unload Form1, unload tuo_pan, unload ReminderWindow";
         QTest::newRow("关于") << "about";
         QTest::newRow("朗读剪贴板") << "read the clipboard"; // also while the window is hidden
         QTest::newRow("暂停/继续") << "pause or resume";

@@ -1,4 +1,4 @@
-#include "reminder/jihua.h"
+#include "reminder/ReminderWindow.h"
 
 #include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
@@ -23,8 +23,8 @@ void placeTwips(QWidget* widget, int left, int top, int width, int height)
 
 } // namespace
 
-jihua::jihua(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
-             std::function<AgentCharacter*()> genie, QWidget* parent)
+ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
+                               std::function<AgentCharacter*()> genie, QWidget* parent)
     : QWidget(parent, Qt::Window), m_messages(messages), m_eVoice(eVoice),
       m_genie(std::move(genie)), m_reminder(clock)
 {
@@ -67,30 +67,30 @@ jihua::jihua(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
     Text2->setAccessibleDescription(Label3->text().simplified());
     Command1->setAccessibleName(Command1->text().trimmed());
 
-    connect(Command1, &QPushButton::clicked, this, &jihua::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &jihua::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &ReminderWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ReminderWindow::Command2_Click);
     connect(&m_reminder, &Reminder::stateChanged, this,
             [this](const QString& state) { Command1->Tag = state; });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &jihua::Timer1_Timer);
+    connect(Timer1, &QTimer::timeout, this, &ReminderWindow::Timer1_Timer);
     Timer1->start();
 }
 
-jihua::~jihua() = default;
+ReminderWindow::~ReminderWindow() = default;
 
-QString jihua::state() const
+QString ReminderWindow::state() const
 {
     return Command1->Tag;
 }
 
-void jihua::announce()
+void ReminderWindow::announce()
 {
     Reminder::announce(Text1->toPlainText(), m_genie ? m_genie() : nullptr, m_eVoice);
 }
 
-void jihua::showAndAttend()
+void ReminderWindow::showAndAttend()
 {
     m_reminder.attend();
     show();
@@ -98,7 +98,7 @@ void jihua::showAndAttend()
     activateWindow();
 }
 
-void jihua::Command1_Click()
+void ReminderWindow::Command1_Click()
 {
     if (Reminder::isBlankMessage(Text1->toPlainText())) {
         m_messages.info(QStringLiteral("消息不能为空"));
@@ -121,17 +121,17 @@ void jihua::Command1_Click()
     hide();
 }
 
-void jihua::Command2_Click()
+void ReminderWindow::Command2_Click()
 {
     close();
 }
 
-void jihua::Timer1_Timer()
+void ReminderWindow::Timer1_Timer()
 {
     Label2->setText(m_reminder.tick());
 }
 
-void jihua::closeEvent(QCloseEvent* event)
+void ReminderWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
     if (m_unloaded)

@@ -20,17 +20,17 @@ class MessageBoxPort;
 class SpeechEngine;
 class TagButton;
 
-// The reminder window "添加计划": one message and the time of day to announce it.
-// It is created hidden and its clock runs from then on, shown or not; closing it
-// (取消 or the window's own close button) discards the reminder and deletes it.
-class jihua : public QWidget
+// The reminder window (the form `jihua`), "添加计划": one message and the time of day to announce
+// it. It is created hidden and its clock runs from then on, shown or not; closing it (取消 or the
+// window's own close button) discards the reminder and deletes it.
+class ReminderWindow : public QWidget
 {
     Q_OBJECT
 public:
     // `genie` returns the loaded character, or nullptr while there is none.
-    jihua(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
-          std::function<AgentCharacter*()> genie, QWidget* parent = nullptr);
-    ~jihua() override;
+    ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
+                   std::function<AgentCharacter*()> genie, QWidget* parent = nullptr);
+    ~ReminderWindow() override;
 
     // "", "a" armed, "b" due, "c" attended: the text of Command1's Tag.
     QString state() const;
