@@ -15,8 +15,8 @@
 #include "shell/CommandLabel.h"
 #include "shell/ReadingShortcuts.h"
 #include "shell/TextenEdit.h"
-#include "tray/tuo_pan.h"
-#include "tray/tuopan.h"
+#include "tray/TrayIcon.h"
+#include "tray/TrayMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -52,8 +52,8 @@ class TrayIconPort;
 class UrlOpener;
 class SendMail;
 class ReminderWindow;
-class tuo_pan;
-class tuopan;
+class TrayMenu;
+class TrayIcon;
 
 // What the composition root hands the main window.
 struct Form1Services
@@ -241,10 +241,9 @@ private:
     // ---- Side windows and the tray (Form1Windows.cpp) ----
 public:
     // The side windows are made on first use and made afresh after they were unloaded.
-    tuo_pan* tuoPan();
+    TrayMenu* trayMenu();
     ReminderWindow* reminderWindow();
     SendMail* sendMailForm() const;
-    tuopan* trayModule() const { return m_tuopan.get(); }
     void showAbout() override; // the feedback form, not modal
     void mnuTrayClose_Click();
     // Set by the composition root: ends the program once no window is left.
@@ -266,15 +265,15 @@ private:
     int trayLastState() const override;
     QIcon trayIcon() const override;
     // TrayMenuActions
-    void unloadTuoPan() override;
+    void unloadTrayMenu() override;
     void unloadForm1() override;
     void unloadReminderWindow() override;
     void readClipboard() override;
     void pauseOrResume() override;
 
     Form1Desktop m_desktop;
-    std::unique_ptr<tuopan> m_tuopan;
-    QPointer<tuo_pan> m_tuoPan;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    QPointer<TrayMenu> m_trayMenu;
     QPointer<ReminderWindow> m_reminderWindow;
     QPointer<SendMail> m_sendMail;
     bool m_unloaded = false;

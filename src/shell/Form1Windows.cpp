@@ -10,8 +10,8 @@
 #include "reading/SpeechEngine.h"
 #include "reminder/ReminderWindow.h"
 #include "shell/ReadingShortcuts.h"
-#include "tray/tuo_pan.h"
-#include "tray/tuopan.h"
+#include "tray/TrayIcon.h"
+#include "tray/TrayMenu.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -21,11 +21,11 @@ namespace lirondo {
 
 void Form1::setUpWindows()
 {
-    onTrayItemsUpdate = [this](int windowState) { tuoPan()->enableForWindowState(windowState); };
+    onTrayItemsUpdate = [this](int windowState) { trayMenu()->enableForWindowState(windowState); };
     onUnloadOtherWindows = [this] {
         if (m_sendMail)
             m_sendMail->close(); // refused while a message is being written
-        unloadTuoPan();
+        unloadTrayMenu();
         unloadReminderWindow();
         endProgramIfNoWindowIsLeft();
     };
@@ -37,16 +37,16 @@ void Form1::installTray()
 {
     if (!m_desktop.trayIcon)
         return;
-    m_tuopan = std::make_unique<tuopan>(*m_desktop.trayIcon);
-    trayIconPresent = m_tuopan->TrayAdd(*this, tuoPan()->mnuTray());
-    m_tuopan->TrayTip(QStringLiteral("Lirondo"));
+    m_trayIcon = std::make_unique<TrayIcon>(*m_desktop.trayIcon);
+    trayIconPresent = m_trayIcon->TrayAdd(*this, trayMenu()->mnuTray());
+    m_trayIcon->TrayTip(QStringLiteral("Lirondo"));
 }
 
-tuo_pan* Form1::tuoPan()
+TrayMenu* Form1::trayMenu()
 {
-    if (!m_tuoPan)
-        m_tuoPan = new tuo_pan(*this, *this, this);
-    return m_tuoPan;
+    if (!m_trayMenu)
+        m_trayMenu = new TrayMenu(*this, *this, this);
+    return m_trayMenu;
 }
 
 ReminderWindow* Form1::reminderWindow()
@@ -87,14 +87,14 @@ void Form1::MyAgent_Click(const QString& /*characterId*/, int button, int /*shif
 
 void Form1::mnuTrayClose_Click()
 {
-    tuoPan()->mnuTrayClose_Click();
+    trayMenu()->mnuTrayClose_Click();
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
     // The unload step: the tray icon goes with the window. Speech is left alone.
-    if (m_tuopan)
-        m_tuopan->TrayRemove();
+    if (m_trayIcon)
+        m_trayIcon->TrayRemove();
     Timer1->stop();
     m_unloaded = true;
     QWidget::closeEvent(event);
@@ -151,11 +151,11 @@ QIcon Form1::trayIcon() const
     return QIcon(Imico);
 }
 
-void Form1::unloadTuoPan()
+void Form1::unloadTrayMenu()
 {
-    if (m_tuoPan)
-        m_tuoPan->deleteLater();
-    m_tuoPan = nullptr;
+    if (m_trayMenu)
+        m_trayMenu->deleteLater();
+    m_trayMenu = nullptr;
 }
 
 void Form1::unloadForm1()

@@ -24,14 +24,14 @@ public:
 
 // What the tray menu asks of its owner. Each call may come from inside a menu
 // handler, so none of them may destroy the object that implements this interface
-// or the calling tuo_pan synchronously: close() or deleteLater() them.
+// or the calling TrayMenu synchronously: close() or deleteLater() them.
 class TrayMenuActions
 {
 public:
     virtual ~TrayMenuActions() = default;
 
-    virtual void unloadTuoPan() = 0; // may be called when it is already gone
-    virtual void unloadForm1() = 0;  // its unload step calls tuopan::TrayRemove
+    virtual void unloadTrayMenu() = 0; // may be called when it is already gone
+    virtual void unloadForm1() = 0;    // its unload step calls TrayIcon::TrayRemove
     virtual void unloadReminderWindow() = 0;
     virtual void showAbout() = 0; // the feedback form, not modal
     // Also while the window is hidden: the clipboard's text replaces the document and is

@@ -7,7 +7,7 @@
 #include "shell/Form1.h"
 #include "shell/SessionKeeper.h"
 #include "shell/TextenEdit.h"
-#include "tray/tuo_pan.h"
+#include "tray/TrayMenu.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -296,7 +296,7 @@ private Q_SLOTS:
                     item->trigger();
             }
         } else if (command.startsWith(u"tray:")) {
-            for (QAction* item : form.tuoPan()->mnuTray()->actions()) {
+            for (QAction* item : form.trayMenu()->mnuTray()->actions()) {
                 if (QStringLiteral("tray:") + item->text() == command)
                     item->trigger();
             }

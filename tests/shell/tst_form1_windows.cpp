@@ -4,7 +4,7 @@
 #include "reminder/ReminderWindow.h"
 #include "reminder/TagButton.h"
 #include "shell/Form1.h"
-#include "tray/tuo_pan.h"
+#include "tray/TrayMenu.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -68,7 +68,7 @@ void TestForm1Windows::trayIconAtStartUp()
     QVERIFY(h.form.trayIconPresent);
     h.tray.click(Activation::Context);
     QCOMPARE(h.tray.popups.size(), 1);
-    QCOMPARE(h.tray.popups.first(), h.form.tuoPan()->mnuTray());
+    QCOMPARE(h.tray.popups.first(), h.form.trayMenu()->mnuTray());
 }
 
 void TestForm1Windows::minimizeToTrayAndBack_data()
@@ -93,7 +93,7 @@ void TestForm1Windows::minimizeToTrayAndBack()
 
     h.form.Immin_Click();
     QVERIFY(h.form.isHidden());
-    QVERIFY(!h.form.tuoPan()->mnuTrayMinimize->isEnabled());
+    QVERIFY(!h.form.trayMenu()->mnuTrayMinimize->isEnabled());
     h.tray.click(Activation::Trigger);
     QVERIFY(h.form.isVisible());
     QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), maximizedFirst);

@@ -37,7 +37,7 @@ public:
         pixmap.fill(Qt::red);
         return QIcon(pixmap);
     }
-    void unloadTuoPan() override { log.append(QStringLiteral("unload tuo_pan")); }
+    void unloadTrayMenu() override { log.append(QStringLiteral("unload TrayMenu")); }
     void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
     void unloadReminderWindow() override { log.append(QStringLiteral("unload ReminderWindow")); }
     void showAbout() override { log.append(QStringLiteral("about")); }

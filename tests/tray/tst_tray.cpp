@@ -1,7 +1,7 @@
 #include "FakeTrayWindow.h"
 #include "fakes/FakeTrayIcon.h"
-#include "tray/tuo_pan.h"
-#include "tray/tuopan.h"
+#include "tray/TrayIcon.h"
+#include "tray/TrayMenu.h"
 
 #include <QTest>
 
@@ -26,8 +26,8 @@ struct Tray
 
     test::FakeTrayIcon icon;
     test::FakeTrayWindow window;
-    std::unique_ptr<tuo_pan> menuForm = std::make_unique<tuo_pan>(window, window);
-    tuopan tray{icon};
+    std::unique_ptr<TrayMenu> menuForm = std::make_unique<TrayMenu>(window, window);
+    TrayIcon tray{icon};
 };
 
 } // namespace
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QTest::newRow("最大化") << "state 2, show";
         QTest::newRow("最小化") << "state 1"; // and the window stays where it is
         QTest::newRow("退出")
-            << "unload tuo_pan, unload Form1, unload tuo_pan, unload ReminderWindow";
+            << "unload TrayMenu, unload Form1, unload TrayMenu, unload ReminderWindow";
         QTest::newRow("关于") << "about";
         QTest::newRow("朗读剪贴板") << "read the clipboard"; // also while the window is hidden
         QTest::newRow("暂停/继续") << "pause or resume";

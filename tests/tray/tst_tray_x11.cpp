@@ -2,9 +2,9 @@
 // trayer as the tray host, and xdotool clicking the icon as a user would.
 #include "FakeTrayWindow.h"
 #include "fakes/Form1Fakes.h"
+#include "tray/TrayIcon.h"
+#include "tray/TrayMenu.h"
 #include "tray/qt/QtTrayIconPort.h"
-#include "tray/tuo_pan.h"
-#include "tray/tuopan.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -62,9 +62,9 @@ private Q_SLOTS:
         test::FakeTrayWindow window;
         window.state = 1;
         window.lastState = 2;
-        tuo_pan menuForm(window, window);
+        TrayMenu menuForm(window, window);
         QtTrayIconPort icon;
-        tuopan tray(icon);
+        TrayIcon tray(icon);
         QVERIFY(tray.TrayAdd(window, menuForm.mnuTray()));
         // The icon sits at the screen's origin until the tray host has embedded it.
         QTRY_VERIFY_WITH_TIMEOUT(icon.geometry().left() > 400, 20000);
@@ -94,7 +94,7 @@ private Q_SLOTS:
         Form1 form(fakes.services(), {&icon, &fakes.browser, {}});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const tuo_pan* menu = form.tuoPan();
+        const TrayMenu* menu = form.trayMenu();
         const auto items = [menu] {
             return QString::number(menu->mnuTrayMaximize->isEnabled()) +
                    QString::number(menu->mnuTrayMinimize->isEnabled());

@@ -1,4 +1,4 @@
-#include "tray/tuo_pan.h"
+#include "tray/TrayMenu.h"
 
 #include "tray/TrayWindow.h"
 
@@ -6,7 +6,7 @@
 
 namespace lirondo {
 
-tuo_pan::tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
+TrayMenu::TrayMenu(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
     : QObject(parent), m_window(window), m_actions(actions), m_menu(std::make_unique<QMenu>())
 {
     mnuTrayMaximize = m_menu->addAction(QStringLiteral("最大化"));
@@ -18,10 +18,10 @@ tuo_pan::tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
     mnuTrayClose->setObjectName(QStringLiteral("mnuTrayClose"));
     guanyu->setObjectName(QStringLiteral("guanyu"));
 
-    connect(mnuTrayMaximize, &QAction::triggered, this, &tuo_pan::mnuTrayMaximize_Click);
-    connect(mnuTrayMinimize, &QAction::triggered, this, &tuo_pan::mnuTrayMinimize_Click);
-    connect(mnuTrayClose, &QAction::triggered, this, &tuo_pan::mnuTrayClose_Click);
-    connect(guanyu, &QAction::triggered, this, &tuo_pan::guanyu_Click);
+    connect(mnuTrayMaximize, &QAction::triggered, this, &TrayMenu::mnuTrayMaximize_Click);
+    connect(mnuTrayMinimize, &QAction::triggered, this, &TrayMenu::mnuTrayMinimize_Click);
+    connect(mnuTrayClose, &QAction::triggered, this, &TrayMenu::mnuTrayClose_Click);
+    connect(guanyu, &QAction::triggered, this, &TrayMenu::guanyu_Click);
 
     m_menu->addSeparator();
     readClipboard = m_menu->addAction(QStringLiteral("朗读剪贴板"));
@@ -30,38 +30,38 @@ tuo_pan::tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent)
     connect(pauseResume, &QAction::triggered, this, [this] { m_actions.pauseOrResume(); });
 }
 
-tuo_pan::~tuo_pan() = default;
+TrayMenu::~TrayMenu() = default;
 
-void tuo_pan::enableForWindowState(int state)
+void TrayMenu::enableForWindowState(int state)
 {
     mnuTrayMaximize->setEnabled(state != 2);
     mnuTrayMinimize->setEnabled(state != 1);
 }
 
-void tuo_pan::mnuTrayMaximize_Click()
+void TrayMenu::mnuTrayMaximize_Click()
 {
     m_window.setTrayWindowState(2);
     m_window.trayShow();
 }
 
-void tuo_pan::mnuTrayMinimize_Click()
+void TrayMenu::mnuTrayMinimize_Click()
 {
     // Unlike the caption button, the tray's minimize leaves the window visible.
     m_window.setTrayWindowState(1);
 }
 
-void tuo_pan::mnuTrayClose_Click()
+void TrayMenu::mnuTrayClose_Click()
 {
     // The unloads may take this form with them; nothing of it is touched after
     // the first call.
     TrayMenuActions& actions = m_actions;
-    actions.unloadTuoPan();
+    actions.unloadTrayMenu();
     actions.unloadForm1();
-    actions.unloadTuoPan();
+    actions.unloadTrayMenu();
     actions.unloadReminderWindow();
 }
 
-void tuo_pan::guanyu_Click()
+void TrayMenu::guanyu_Click()
 {
     m_actions.showAbout();
 }

@@ -1,4 +1,4 @@
-#include "tray/tuopan.h"
+#include "tray/TrayIcon.h"
 
 #include "tray/TrayWindow.h"
 
@@ -8,17 +8,17 @@ namespace {
 constexpr int kMinimized = 1;
 }
 
-tuopan::tuopan(TrayIconPort& icon, QObject* parent) : QObject(parent), m_icon(icon)
+TrayIcon::TrayIcon(TrayIconPort& icon, QObject* parent) : QObject(parent), m_icon(icon)
 {
-    connect(&m_icon, &TrayIconPort::activated, this, &tuopan::TrayWndProc);
+    connect(&m_icon, &TrayIconPort::activated, this, &TrayIcon::TrayWndProc);
 }
 
-tuopan::~tuopan()
+TrayIcon::~TrayIcon()
 {
     TrayRemove();
 }
 
-bool tuopan::TrayAdd(TrayWindow& window, QMenu* menu)
+bool TrayIcon::TrayAdd(TrayWindow& window, QMenu* menu)
 {
     m_window = &window;
     m_menu = menu;
@@ -30,14 +30,14 @@ bool tuopan::TrayAdd(TrayWindow& window, QMenu* menu)
     return true;
 }
 
-void tuopan::TrayTip(const QString& text)
+void TrayIcon::TrayTip(const QString& text)
 {
     if (!m_hasIcon)
         return;
     m_icon.setToolTip(fitTipField(m_gbk, text));
 }
 
-void tuopan::TrayRemove()
+void TrayIcon::TrayRemove()
 {
     if (m_hasIcon)
         m_icon.setVisible(false);
@@ -46,7 +46,7 @@ void tuopan::TrayRemove()
     m_menu = nullptr;
 }
 
-void tuopan::TrayWndProc(TrayIconPort::Activation reason)
+void TrayIcon::TrayWndProc(TrayIconPort::Activation reason)
 {
     if (!m_window)
         return;
@@ -69,7 +69,7 @@ void tuopan::TrayWndProc(TrayIconPort::Activation reason)
     }
 }
 
-QString tuopan::fitTipField(const GbkCodePage& gbk, QStringView text)
+QString TrayIcon::fitTipField(const GbkCodePage& gbk, QStringView text)
 {
     constexpr qsizetype kRoom = kTipFieldBytes - 1;
     const qsizetype nul = text.indexOf(QChar(u'\0'));

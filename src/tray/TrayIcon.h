@@ -12,9 +12,9 @@ namespace lirondo {
 
 class TrayWindow;
 
-// The tray module: keeps the notification-area icon for as long as the main
+// The tray module (the form `tuopan`): keeps the notification-area icon for as long as the main
 // window is loaded and reacts to clicks on it. Owned by the main window.
-class tuopan : public QObject
+class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
@@ -22,8 +22,8 @@ public:
     static constexpr int kTipFieldBytes = 64;
 
     // `icon` must outlive this object.
-    explicit tuopan(TrayIconPort& icon, QObject* parent = nullptr);
-    ~tuopan() override; // removes the icon if it is still there
+    explicit TrayIcon(TrayIconPort& icon, QObject* parent = nullptr);
+    ~TrayIcon() override; // removes the icon if it is still there
 
     // Shows the program icon and starts handling its clicks. Returns false when
     // there is no notification area: the program then runs without an icon, and a
@@ -51,7 +51,7 @@ private:
     TrayIconPort& m_icon;
     GbkCodePage m_gbk;
     TrayWindow* m_window = nullptr;
-    QPointer<QMenu> m_menu; // belongs to tuo_pan, which may be unloaded first
+    QPointer<QMenu> m_menu; // belongs to TrayMenu, which may be unloaded first
     bool m_hasIcon = false;
 };
 

@@ -10,14 +10,14 @@ namespace lirondo {
 class TrayMenuActions;
 class TrayWindow;
 
-// The form that holds the tray menu. It is never shown itself: only its menu
+// The form that holds the tray menu (the form `tuo_pan`). It is never shown itself: only its menu
 // appears, when the tray icon is right-clicked.
-class tuo_pan : public QObject
+class TrayMenu : public QObject
 {
     Q_OBJECT
 public:
-    tuo_pan(TrayWindow& window, TrayMenuActions& actions, QObject* parent = nullptr);
-    ~tuo_pan() override;
+    TrayMenu(TrayWindow& window, TrayMenuActions& actions, QObject* parent = nullptr);
+    ~TrayMenu() override;
 
     QMenu* mnuTray() const { return m_menu.get(); }
     QAction* mnuTrayMaximize = nullptr; // "最大化"
