@@ -1,7 +1,7 @@
 #include "mail/SmtpSession.h"
 
 #include "common/VbMath.h"
-#include "mail/Winsock1.h"
+#include "mail/SmtpSocket.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -63,7 +63,7 @@ QByteArray lineSafe(const QString& text)
     return safe.toUtf8();
 }
 
-QByteArray ehloIdentity(const Winsock1& wsk)
+QByteArray ehloIdentity(const SmtpSocket& wsk)
 {
     const QHostAddress address(wsk.LocalIP());
     if (address.protocol() == QAbstractSocket::IPv6Protocol)
@@ -248,7 +248,7 @@ SmtpSession::~SmtpSession()
         m_loop->quit();
 }
 
-void SmtpSession::ConnectToServer(const QString& strServer, Winsock1& wsk,
+void SmtpSession::ConnectToServer(const QString& strServer, SmtpSocket& wsk,
                                   const QString& strSrvPort)
 {
     wsk.setRemoteHost(strServer);
@@ -277,13 +277,13 @@ struct SmtpSession::Step
     QString name;    // the step, for the other failures
 };
 
-SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
+SmtpSession::Wake SmtpSession::waitForReply(SmtpSocket& wsk, QString& detail)
 {
     if (wsk.hasReply())
         return Wake::Reply;
     if (!wsk.protocolError().isEmpty())
         return Wake::ProtocolError;
-    if (wsk.State() != Winsock1::sckConnected)
+    if (wsk.State() != SmtpSocket::sckConnected)
         return Wake::Closed;
 
     QEventLoop loop;
@@ -300,11 +300,11 @@ SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
         loop.quit();
     };
     connect(&timer, &QTimer::timeout, &loop, [&] { wakeUp(Wake::Timeout); });
-    connect(&wsk, &Winsock1::ReplyReceived, &loop, [&] { wakeUp(Wake::Reply); });
-    connect(&wsk, &Winsock1::ProtocolError, &loop, [&] { wakeUp(Wake::ProtocolError); });
-    connect(&wsk, &Winsock1::Closed, &loop,
+    connect(&wsk, &SmtpSocket::ReplyReceived, &loop, [&] { wakeUp(Wake::Reply); });
+    connect(&wsk, &SmtpSocket::ProtocolError, &loop, [&] { wakeUp(Wake::ProtocolError); });
+    connect(&wsk, &SmtpSocket::Closed, &loop,
             [&](bool byPeer) { wakeUp(byPeer ? Wake::Closed : Wake::Aborted); });
-    connect(&wsk, &Winsock1::Error, &loop, [&](int, const QString& description, const QString&) {
+    connect(&wsk, &SmtpSocket::Error, &loop, [&](int, const QString& description, const QString&) {
         if (!woken)
             detail = description;
         wakeUp(Wake::Failed);
@@ -312,7 +312,7 @@ SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
     connect(&wsk, &QObject::destroyed, &loop, [&] { wakeUp(Wake::Gone); });
 
     const QPointer<SmtpSession> self(this);
-    const QPointer<Winsock1> socket(&wsk);
+    const QPointer<SmtpSocket> socket(&wsk);
     m_loop = &loop;
     timer.start(m_replyTimeoutMs);
     loop.exec();
@@ -325,7 +325,7 @@ SmtpSession::Wake SmtpSession::waitForReply(Winsock1& wsk, QString& detail)
     return wake;
 }
 
-bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+bool SmtpSession::expect(SmtpSocket& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
                          SmtpReply* accepted)
 {
     QString detail;
@@ -366,11 +366,11 @@ bool SmtpSession::expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOu
 
 SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFromName,
                                   const QString& strTo, const QString& strSubject,
-                                  const std::function<QString()>& strBody, Winsock1& wsk)
+                                  const std::function<QString()>& strBody, SmtpSocket& wsk)
 {
     SmtpOutcome outcome;
     const QPointer<SmtpSession> self(this);
-    const QPointer<Winsock1> socket(&wsk);
+    const QPointer<SmtpSocket> socket(&wsk);
     // Ends the session; after the form went away mid-session nothing is touched.
     auto finish = [&]() -> SmtpOutcome {
         if (self && socket) {

@@ -9,7 +9,7 @@ class QEventLoop;
 
 namespace lirondo {
 
-class Winsock1;
+class SmtpSocket;
 struct SmtpReply;
 
 // How a session ended.
@@ -42,7 +42,8 @@ public:
 
     // Sets the address (port 25 when strSrvPort is empty, else the number it
     // starts with) and starts connecting; wsk raises Connected() or Error().
-    static void ConnectToServer(const QString& strServer, Winsock1& wsk, const QString& strSrvPort);
+    static void ConnectToServer(const QString& strServer, SmtpSocket& wsk,
+                                const QString& strSrvPort);
 
     // Writes one message over the connected wsk and closes it. The sender's
     // name is the From line's display name (the address's part before "@"
@@ -50,7 +51,7 @@ public:
     // are sent.
     SmtpOutcome SendMail(const QString& strFrom, const QString& strFromName, const QString& strTo,
                          const QString& strSubject, const std::function<QString()>& strBody,
-                         Winsock1& wsk);
+                         SmtpSocket& wsk);
 
     // Keeps the user interface alive for the given seconds.
     static void Wait(double seconds);
@@ -71,9 +72,9 @@ private:
         Gone
     };
     struct Step;
-    bool expect(Winsock1& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+    bool expect(SmtpSocket& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
                 SmtpReply* accepted = nullptr);
-    Wake waitForReply(Winsock1& wsk, QString& detail);
+    Wake waitForReply(SmtpSocket& wsk, QString& detail);
 
     int m_replyTimeoutMs = 30000;
     bool m_running = false;

@@ -7,7 +7,7 @@
 #include "common/Gbk.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
-#include "mail/SendMail.h"
+#include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "reminder/ReminderWindow.h"
@@ -138,7 +138,7 @@ Form1::~Form1()
     Texten->disconnect(this);
     // The side windows are top-level windows of their own.
     delete m_reminderWindow;
-    delete m_sendMail;
+    delete m_feedbackForm;
 }
 
 void Form1::createControls()

@@ -50,7 +50,7 @@ class SpeechEngine;
 class TextenEdit;
 class TrayIconPort;
 class UrlOpener;
-class SendMail;
+class FeedbackForm;
 class ReminderWindow;
 class TrayMenu;
 class TrayIcon;
@@ -243,7 +243,7 @@ public:
     // The side windows are made on first use and made afresh after they were unloaded.
     TrayMenu* trayMenu();
     ReminderWindow* reminderWindow();
-    SendMail* sendMailForm() const;
+    FeedbackForm* feedbackForm() const;
     void showAbout() override; // the feedback form, not modal
     void mnuTrayClose_Click();
     // Set by the composition root: ends the program once no window is left.
@@ -275,7 +275,7 @@ private:
     std::unique_ptr<TrayIcon> m_trayIcon;
     QPointer<TrayMenu> m_trayMenu;
     QPointer<ReminderWindow> m_reminderWindow;
-    QPointer<SendMail> m_sendMail;
+    QPointer<FeedbackForm> m_feedbackForm;
     bool m_unloaded = false;
     // ---- end of side windows ----
 

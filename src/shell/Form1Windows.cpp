@@ -5,7 +5,7 @@
 
 #include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
-#include "mail/SendMail.h"
+#include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "reminder/ReminderWindow.h"
@@ -23,8 +23,8 @@ void Form1::setUpWindows()
 {
     onTrayItemsUpdate = [this](int windowState) { trayMenu()->enableForWindowState(windowState); };
     onUnloadOtherWindows = [this] {
-        if (m_sendMail)
-            m_sendMail->close(); // refused while a message is being written
+        if (m_feedbackForm)
+            m_feedbackForm->close(); // refused while a message is being written
         unloadTrayMenu();
         unloadReminderWindow();
         endProgramIfNoWindowIsLeft();
@@ -59,23 +59,24 @@ ReminderWindow* Form1::reminderWindow()
     return m_reminderWindow;
 }
 
-SendMail* Form1::sendMailForm() const
+FeedbackForm* Form1::feedbackForm() const
 {
-    return m_sendMail;
+    return m_feedbackForm;
 }
 
 void Form1::showAbout()
 {
-    if (!m_sendMail) {
+    if (!m_feedbackForm) {
         if (!m_desktop.urlOpener)
             return;
-        m_sendMail = new SendMail(m_desktop.mail, m_services.messages, *m_desktop.urlOpener);
-        connect(m_sendMail, &QObject::destroyed, this, &Form1::endProgramIfNoWindowIsLeft,
+        m_feedbackForm =
+            new FeedbackForm(m_desktop.mail, m_services.messages, *m_desktop.urlOpener);
+        connect(m_feedbackForm, &QObject::destroyed, this, &Form1::endProgramIfNoWindowIsLeft,
                 Qt::QueuedConnection);
     }
-    m_sendMail->show();
-    m_sendMail->raise();
-    m_sendMail->activateWindow();
+    m_feedbackForm->show();
+    m_feedbackForm->raise();
+    m_feedbackForm->activateWindow();
 }
 
 void Form1::MyAgent_Click(const QString& /*characterId*/, int button, int /*shift*/, int /*x*/,
@@ -105,7 +106,7 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::endProgramIfNoWindowIsLeft()
 {
     // The character belongs to the character service and keeps nothing alive.
-    if (m_unloaded && !m_sendMail && onProgramEnd)
+    if (m_unloaded && !m_feedbackForm && onProgramEnd)
         onProgramEnd();
 }
 

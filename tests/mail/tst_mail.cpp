@@ -6,10 +6,10 @@
 #include "common/VbMath.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeUrlOpener.h"
-#include "mail/SendMail.h"
+#include "mail/FeedbackForm.h"
 #include "mail/SmtpReply.h"
 #include "mail/SmtpSession.h"
-#include "mail/Winsock1.h"
+#include "mail/SmtpSocket.h"
 
 #include <QHostInfo>
 #include <QImage>
@@ -42,8 +42,8 @@ struct Form
         settings.host = u"127.0.0.1"_s;
         settings.port = QString::number(port);
         settings.replyTimeoutMs = timeoutMs;
-        form = new SendMail(settings, boxes, urls);
-        QObject::connect(form, &SendMail::statusChanged,
+        form = new FeedbackForm(settings, boxes, urls);
+        QObject::connect(form, &FeedbackForm::statusChanged,
                          [this](const QString& text) { statuses.append(text); });
         form->show();
     }
@@ -57,7 +57,7 @@ struct Form
 
     FakeMessageBox boxes;
     FakeUrlOpener urls;
-    QPointer<SendMail> form;
+    QPointer<FeedbackForm> form;
     QStringList statuses;
 };
 
@@ -135,15 +135,15 @@ class TestMail : public QObject
     bool send(int port, const QString& from, const QString& subject, const QString& body,
               const QString& name = {})
     {
-        Winsock1 wsk;
-        QSignalSpy connected(&wsk, &Winsock1::Connected);
+        SmtpSocket wsk;
+        QSignalSpy connected(&wsk, &SmtpSocket::Connected);
         SmtpSession::ConnectToServer(u"127.0.0.1"_s, wsk, QString::number(port));
         if (!connected.wait(5000))
             return false;
         const SmtpOutcome outcome = SmtpSession().SendMail(
             from, name, u"feedback@lirondo.example.org"_s, subject, [body] { return body; }, wsk);
         m_details = outcome.details();
-        return outcome.result == SmtpOutcome::Result::Sent && wsk.State() == Winsock1::sckClosed;
+        return outcome.result == SmtpOutcome::Result::Sent && wsk.State() == SmtpSocket::sckClosed;
     }
 
 private Q_SLOTS:
@@ -291,7 +291,7 @@ private Q_SLOTS:
         QVERIFY2(f.boxes.shown.isEmpty(), qPrintable(f.boxes.texts().join(u'\n')));
         QCOMPARE(f.statuses, (QStringList{u"连接服务器"_s, u"邮件发送中………………"_s, u"连接服务器"_s,
                                           u"发送邮件"_s, u"发送完成"_s}));
-        QCOMPARE(f.form->Winsock1.State(), int(Winsock1::sckClosed));
+        QCOMPARE(f.form->Winsock1.State(), int(SmtpSocket::sckClosed));
         QVERIFY(m_sink.last().contains(" <your.name@example.org>\r\n"));
         QCOMPARE(m_sink.lastShown().value(u"from"_s).toString(), QHostInfo::localHostName());
         QCOMPARE(m_sink.lastAsRead().value(0), u"Lirondo问题"_s);
@@ -323,7 +323,7 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown.size(), 1);
         QCOMPARE(f.boxes.shown.first().text.contains(QString::fromUtf8(reply)), step == "MAIL");
         QVERIFY(f.form->lblStatus->text().startsWith(u"发送失败："_s));
-        QCOMPARE(f.form->Winsock1.State(), int(Winsock1::sckClosed));
+        QCOMPARE(f.form->Winsock1.State(), int(SmtpSocket::sckClosed));
         QCOMPARE(server.commands.contains("RCPT TO:<feedback@lirondo.example.org>"), step == ".");
     }
 
@@ -393,7 +393,7 @@ private Q_SLOTS:
         // The checks run inside the session, once it waits for the server.
         bool closeAccepted = true;
         QString refused;
-        connect(f.form, &SendMail::statusChanged, this, [&](const QString& text) {
+        connect(f.form, &FeedbackForm::statusChanged, this, [&](const QString& text) {
             if (text == u"发送邮件"_s) {
                 QTimer::singleShot(50, f.form, [&] {
                     closeAccepted = f.form->close();
@@ -418,7 +418,7 @@ private Q_SLOTS:
     void aboutWindowLayout()
     {
         Form f(25);
-        SendMail* w = f.form;
+        FeedbackForm* w = f.form;
         QVERIFY(w->height() > w->cmdClose->geometry().bottom());
         QVERIFY2(w->height() <= w->Label3->y(), qPrintable(QString::number(w->height())));
         QVERIFY(ink(w->Label2).left() >= 4);

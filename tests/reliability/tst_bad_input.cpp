@@ -6,8 +6,8 @@
 #include "assistant/AcsFile.h"
 #include "assistant/CharacterService.h"
 #include "fakes/Form1Fakes.h"
+#include "mail/FeedbackForm.h"
 #include "mail/ScriptedSmtpServer.h"
-#include "mail/SendMail.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
 #include "shell/TextenEdit.h"
@@ -256,7 +256,7 @@ void TestBadInput::badInput()
     } else if (source == Source::Mail) {
         // "关于" opens the feedback form; "发送" sends.
         window.reading().Label2_Click(ReadingController::About);
-        SendMail* form = window.sendMailForm();
+        FeedbackForm* form = window.feedbackForm();
         QVERIFY(form);
         form->cmdSend->click();
         QTRY_VERIFY_WITH_TIMEOUT(form->cmdSend->isEnabled() && !form->isSending(), 15000);

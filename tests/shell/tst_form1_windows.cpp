@@ -1,5 +1,5 @@
 #include "fakes/Form1Fakes.h"
-#include "mail/SendMail.h"
+#include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
 #include "reminder/TagButton.h"
@@ -136,16 +136,16 @@ void TestForm1Windows::aboutOpensOneFeedbackForm()
 {
     Harness h;
     h.form.reading().Label2_Click(ReadingController::About);
-    QPointer<SendMail> first = h.form.sendMailForm();
+    QPointer<FeedbackForm> first = h.form.feedbackForm();
     QVERIFY(first);
     QVERIFY(first->isVisible());
     h.form.showAbout(); // the tray's "关于"
-    QCOMPARE(h.form.sendMailForm(), first.data());
+    QCOMPARE(h.form.feedbackForm(), first.data());
     first->close();
     QTRY_VERIFY(!first);
     h.form.showAbout();
-    QVERIFY(h.form.sendMailForm());
-    QVERIFY(h.form.sendMailForm() != first.data());
+    QVERIFY(h.form.feedbackForm());
+    QVERIFY(h.form.feedbackForm() != first.data());
 }
 
 void TestForm1Windows::trayExitEndsUnlessTheFeedbackFormIsOpen()
@@ -167,8 +167,8 @@ void TestForm1Windows::trayExitEndsUnlessTheFeedbackFormIsOpen()
         QVERIFY(!h.tray.visible);
         QTest::qWait(20);
         QCOMPARE(h.programEnds, 0);
-        QVERIFY(h.form.sendMailForm()->isVisible());
-        h.form.sendMailForm()->close();
+        QVERIFY(h.form.feedbackForm()->isVisible());
+        h.form.feedbackForm()->close();
         QTRY_COMPARE(h.programEnds, 1);
     }
 }
@@ -179,7 +179,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     h.form.show();
     h.form.showAbout();
     tick(h.form);
-    QPointer<SendMail> about = h.form.sendMailForm();
+    QPointer<FeedbackForm> about = h.form.feedbackForm();
     QPointer<ReminderWindow> reminder = h.form.reminderWindow();
     h.form.reading().Label2_Click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
@@ -210,13 +210,13 @@ void TestForm1Windows::fieldsAreNamed_data()
                                    << "提醒时间";
     QTest::newRow("reminder OK, no blank") << "ReminderWindow/Command1"
                                            << "确定";
-    QTest::newRow("subject") << "SendMail/txtSubject"
+    QTest::newRow("subject") << "FeedbackForm/txtSubject"
                              << "主题";
-    QTest::newRow("name") << "SendMail/txtfromname"
+    QTest::newRow("name") << "FeedbackForm/txtfromname"
                           << "你的名字";
-    QTest::newRow("address") << "SendMail/txtFromAddress"
+    QTest::newRow("address") << "FeedbackForm/txtFromAddress"
                              << "你的邮箱";
-    QTest::newRow("body") << "SendMail/txtBody"
+    QTest::newRow("body") << "FeedbackForm/txtBody"
                           << "信件内容";
 }
 
@@ -227,15 +227,16 @@ void TestForm1Windows::fieldsAreNamed()
     Harness h;
     h.form.showAbout();
     const ReminderWindow* reminder = h.form.reminderWindow();
-    const SendMail* about = h.form.sendMailForm();
-    const QHash<QString, QWidget*> widgets{{u"Form1/Combo1"_qs, h.form.Combo1},
-                                           {u"ReminderWindow/Text1"_qs, reminder->Text1},
-                                           {u"ReminderWindow/Text2"_qs, reminder->Text2},
-                                           {u"ReminderWindow/Command1"_qs, reminder->Command1},
-                                           {u"SendMail/txtSubject"_qs, about->txtSubject},
-                                           {u"SendMail/txtfromname"_qs, about->txtfromname},
-                                           {u"SendMail/txtFromAddress"_qs, about->txtFromAddress},
-                                           {u"SendMail/txtBody"_qs, about->txtBody}};
+    const FeedbackForm* about = h.form.feedbackForm();
+    const QHash<QString, QWidget*> widgets{
+        {u"Form1/Combo1"_qs, h.form.Combo1},
+        {u"ReminderWindow/Text1"_qs, reminder->Text1},
+        {u"ReminderWindow/Text2"_qs, reminder->Text2},
+        {u"ReminderWindow/Command1"_qs, reminder->Command1},
+        {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
+        {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
+        {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},
+        {u"FeedbackForm/txtBody"_qs, about->txtBody}};
     QWidget* widget = widgets.value(field);
     QVERIFY(widget);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);

@@ -12,9 +12,9 @@ class QTimer;
 
 namespace lirondo {
 
-// The form's TCP socket: a client connection to one host and port, written to
-// in call order, with the server's replies parsed as they come in.
-class Winsock1 : public QObject
+// The feedback form's TCP socket (the form's control `Winsock1`): a client connection to one host
+// and port, written to in call order, with the server's replies parsed as they come in.
+class SmtpSocket : public QObject
 {
     Q_OBJECT
 public:
@@ -30,8 +30,8 @@ public:
         sckError = 9,   // a failure ended the connection; Close() clears it
     };
 
-    explicit Winsock1(QObject* parent = nullptr);
-    ~Winsock1() override;
+    explicit SmtpSocket(QObject* parent = nullptr);
+    ~SmtpSocket() override;
 
     QString RemoteHost() const { return m_remoteHost; }
     void setRemoteHost(const QString& host) { m_remoteHost = host; }

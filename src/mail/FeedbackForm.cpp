@@ -1,4 +1,4 @@
-#include "mail/SendMail.h"
+#include "mail/FeedbackForm.h"
 
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
@@ -44,13 +44,13 @@ QLabel* label(QWidget* parent, const QString& text, int left, int top, int width
 QString connectFailure(int number)
 {
     switch (number) {
-    case Winsock1::kErrorConnectionRefused:
+    case SmtpSocket::kErrorConnectionRefused:
         return QStringLiteral("邮件服务器拒绝连接");
-    case Winsock1::kErrorHostNotFound:
+    case SmtpSocket::kErrorHostNotFound:
         return QStringLiteral("找不到邮件服务器");
-    case Winsock1::kErrorTimedOut:
+    case SmtpSocket::kErrorTimedOut:
         return QStringLiteral("连接邮件服务器超时");
-    case Winsock1::kErrorNetworkUnreachable:
+    case SmtpSocket::kErrorNetworkUnreachable:
         return QStringLiteral("无法到达邮件服务器");
     default:
         return QStringLiteral("无法连接邮件服务器");
@@ -73,8 +73,8 @@ QPushButton* button(QWidget* parent, const QString& text, int left, int top, int
 
 } // namespace
 
-SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, UrlOpener& urlOpener,
-                   QWidget* parent)
+FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& messageBox,
+                           UrlOpener& urlOpener, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings), m_messageBox(messageBox),
       m_urlOpener(urlOpener)
 {
@@ -129,11 +129,11 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     m_session.setReplyTimeout(m_settings.replyTimeoutMs);
     Winsock1.setConnectTimeout(m_settings.replyTimeoutMs);
 
-    connect(Command1, &QPushButton::clicked, this, &SendMail::Command1_Click);
-    connect(cmdSend, &QPushButton::clicked, this, &SendMail::cmdSend_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &SendMail::cmdClose_Click);
-    connect(&Winsock1, &Winsock1::Connected, this, &SendMail::Winsock1_Connect);
-    connect(&Winsock1, &Winsock1::Error, this, &SendMail::Winsock1_Error);
+    connect(Command1, &QPushButton::clicked, this, &FeedbackForm::Command1_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &FeedbackForm::cmdSend_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &FeedbackForm::cmdClose_Click);
+    connect(&Winsock1, &SmtpSocket::Connected, this, &FeedbackForm::Winsock1_Connect);
+    connect(&Winsock1, &SmtpSocket::Error, this, &FeedbackForm::Winsock1_Error);
     connect(&m_session, &SmtpSession::greeted, this,
             [this] { setStatus(QStringLiteral("发送邮件")); });
     // "发送完成" stays until the user starts on another message.
@@ -150,18 +150,18 @@ SendMail::SendMail(const MailSettings& settings, MessageBoxPort& messageBox, Url
     applyHeight();
 }
 
-SendMail::~SendMail()
+FeedbackForm::~FeedbackForm()
 {
     Winsock1.disconnect(this);
 }
 
-void SendMail::Command1_Click()
+void FeedbackForm::Command1_Click()
 {
     m_expanded = m_expanded == 0 ? 1 : 0;
     applyHeight();
 }
 
-void SendMail::applyHeight()
+void FeedbackForm::applyHeight()
 {
     // The design heights are outer heights: the frame's share is known once a
     // window manager has framed the window (there is none without one).
@@ -177,7 +177,7 @@ void SendMail::applyHeight()
         setFixedHeight(height);
 }
 
-bool SendMail::event(QEvent* event)
+bool FeedbackForm::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
     // A window manager frames the window after it is shown, and moves it then.
@@ -186,7 +186,7 @@ bool SendMail::event(QEvent* event)
     return handled;
 }
 
-void SendMail::cmdSend_Click()
+void FeedbackForm::cmdSend_Click()
 {
     cmdSend->setEnabled(false);
     setStatus(QStringLiteral("连接服务器"));
@@ -194,7 +194,7 @@ void SendMail::cmdSend_Click()
     setStatus(QStringLiteral("邮件发送中………………"));
 }
 
-void SendMail::cmdClose_Click()
+void FeedbackForm::cmdClose_Click()
 {
     if (m_writing) {
         // Ends the session, which sees the socket close; the window closes
@@ -203,17 +203,17 @@ void SendMail::cmdClose_Click()
         Winsock1.Close();
         return;
     }
-    if (Winsock1.State() != Winsock1::sckClosed)
+    if (Winsock1.State() != SmtpSocket::sckClosed)
         Winsock1.Close();
     close();
 }
 
-void SendMail::Image1_Click()
+void FeedbackForm::Image1_Click()
 {
     m_urlOpener.openUrl(QUrl(m_settings.webAddress));
 }
 
-void SendMail::Winsock1_Connect()
+void FeedbackForm::Winsock1_Connect()
 {
     if (m_writing)
         return;
@@ -221,7 +221,7 @@ void SendMail::Winsock1_Connect()
     setCursor(Qt::WaitCursor);
     setStatus(QStringLiteral("连接服务器"));
 
-    const QPointer<SendMail> self(this);
+    const QPointer<FeedbackForm> self(this);
     const SmtpOutcome outcome = m_session.SendMail(
         txtFromAddress->text(), txtfromname->text(), m_settings.recipient, txtSubject->text(),
         [self] { return self ? self->txtBody->toPlainText() : QString(); }, Winsock1);
@@ -249,14 +249,14 @@ void SendMail::Winsock1_Connect()
     }
 }
 
-void SendMail::endWriting()
+void FeedbackForm::endWriting()
 {
     cmdSend->setEnabled(true);
     unsetCursor();
     m_writing = false;
 }
 
-void SendMail::Winsock1_Error(int number, const QString& description, const QString& source)
+void FeedbackForm::Winsock1_Error(int number, const QString& description, const QString& source)
 {
     // During a session the session itself reports what failed.
     if (m_writing)
@@ -270,13 +270,13 @@ void SendMail::Winsock1_Error(int number, const QString& description, const QStr
                        MessageBoxPort::Answer::Ok});
 }
 
-void SendMail::setStatus(const QString& text)
+void FeedbackForm::setStatus(const QString& text)
 {
     lblStatus->setText(text);
     Q_EMIT statusChanged(text);
 }
 
-void SendMail::closeEvent(QCloseEvent* event)
+void FeedbackForm::closeEvent(QCloseEvent* event)
 {
     if (m_writing) {
         setStatus(QStringLiteral("邮件发送中，请稍候！"));
@@ -286,7 +286,7 @@ void SendMail::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool SendMail::eventFilter(QObject* watched, QEvent* event)
+bool FeedbackForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&

@@ -1,4 +1,4 @@
-#include "mail/Winsock1.h"
+#include "mail/SmtpSocket.h"
 
 #include <QHostInfo>
 #include <QNetworkInterface>
@@ -15,7 +15,7 @@ constexpr int kMaxQueuedReplies = 64;
 
 } // namespace
 
-Winsock1::Winsock1(QObject* parent)
+SmtpSocket::SmtpSocket(QObject* parent)
     : QObject(parent), m_socket(new QTcpSocket(this)), m_connectTimer(new QTimer(this))
 {
     m_connectTimer->setSingleShot(true);
@@ -36,20 +36,20 @@ Winsock1::Winsock1(QObject* parent)
             }
         },
         Qt::QueuedConnection);
-    connect(m_socket, &QTcpSocket::readyRead, this, &Winsock1::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &Winsock1::onDisconnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &SmtpSocket::onReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &SmtpSocket::onDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError error) { onSocketError(error); });
 }
 
-Winsock1::~Winsock1()
+SmtpSocket::~SmtpSocket()
 {
     // No signals to a half-destroyed owner.
     m_socket->disconnect(this);
     m_socket->abort();
 }
 
-void Winsock1::Connect()
+void SmtpSocket::Connect()
 {
     Close();
     if (m_remotePort < 1 || m_remotePort > 65535) {
@@ -67,14 +67,14 @@ void Winsock1::Connect()
         m_connectTimer->start(m_connectTimeoutMs);
 }
 
-void Winsock1::SendData(const QByteArray& bytes)
+void SmtpSocket::SendData(const QByteArray& bytes)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     m_socket->write(bytes);
 }
 
-void Winsock1::Close()
+void SmtpSocket::Close()
 {
     const bool wasOpen = m_socket->state() != QAbstractSocket::UnconnectedState || m_peerClosed;
     m_connectTimer->stop();
@@ -90,7 +90,7 @@ void Winsock1::Close()
         Q_EMIT Closed(false);
 }
 
-int Winsock1::State() const
+int SmtpSocket::State() const
 {
     switch (m_socket->state()) {
     case QAbstractSocket::HostLookupState:
@@ -113,12 +113,12 @@ int Winsock1::State() const
     return m_peerClosed ? sckClosing : sckClosed;
 }
 
-QString Winsock1::LocalHostName() const
+QString SmtpSocket::LocalHostName() const
 {
     return QHostInfo::localHostName();
 }
 
-QString Winsock1::LocalIP() const
+QString SmtpSocket::LocalIP() const
 {
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         return m_socket->localAddress().toString();
@@ -130,7 +130,7 @@ QString Winsock1::LocalIP() const
     return QStringLiteral("127.0.0.1");
 }
 
-void Winsock1::onReadyRead()
+void SmtpSocket::onReadyRead()
 {
     m_buffer.append(m_socket->readAll());
     if (!m_protocolError.isEmpty()) {
@@ -154,7 +154,7 @@ void Winsock1::onReadyRead()
     }
 }
 
-void Winsock1::onDisconnected()
+void SmtpSocket::onDisconnected()
 {
     if (m_closing)
         return;
@@ -165,7 +165,7 @@ void Winsock1::onDisconnected()
     Q_EMIT Closed(true);
 }
 
-void Winsock1::onSocketError(int error)
+void SmtpSocket::onSocketError(int error)
 {
     if (m_closing)
         return;
@@ -190,7 +190,7 @@ void Winsock1::onSocketError(int error)
     }
 }
 
-void Winsock1::fail(int number, const QString& description)
+void SmtpSocket::fail(int number, const QString& description)
 {
     m_connectTimer->stop();
     m_failed = true;

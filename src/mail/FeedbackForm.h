@@ -2,7 +2,7 @@
 
 #include "mail/MailSettings.h"
 #include "mail/SmtpSession.h"
-#include "mail/Winsock1.h"
+#include "mail/SmtpSocket.h"
 
 #include <QWidget>
 
@@ -16,15 +16,15 @@ namespace lirondo {
 class MessageBoxPort;
 class UrlOpener;
 
-// The about window, with a mail form for feedback. It deletes itself when
+// The about window, with a mail form for feedback (the form `SendMail`). It deletes itself when
 // closed; the owner keeps a QPointer and creates a new one on the next opening.
-class SendMail : public QWidget
+class FeedbackForm : public QWidget
 {
     Q_OBJECT
 public:
-    SendMail(const MailSettings& settings, MessageBoxPort& messageBox, UrlOpener& urlOpener,
-             QWidget* parent = nullptr);
-    ~SendMail() override;
+    FeedbackForm(const MailSettings& settings, MessageBoxPort& messageBox, UrlOpener& urlOpener,
+                 QWidget* parent = nullptr);
+    ~FeedbackForm() override;
 
     // True while a message is being written (the hourglass shows): the window
     // refuses to close then.
@@ -47,7 +47,7 @@ public:
     QPushButton* cmdSend;
     QPlainTextEdit* txtBody;
     QLabel* lblStatus;
-    lirondo::Winsock1 Winsock1;
+    lirondo::SmtpSocket Winsock1;
 
 Q_SIGNALS:
     // Every text the status label is given, in order.
