@@ -9,9 +9,9 @@ namespace lirondo {
 
 class GbkCodePage;
 
-// The language splitter (the form `modfenkai`). Cuts the text to be read into runs of one language,
-// each tagged with the voice that speaks it. One instance per program, owned by the main window;
-// every split replaces the runs of the one before.
+// The language splitter (the module `modfenkai`). Cuts the text to be read into runs of one
+// language, each tagged with the voice that speaks it. One instance per program, owned by the main
+// window; every split replaces the runs of the one before.
 //
 // Callers see the runs as two arrays indexed 0..count()-1, one entry per character split:
 // entries 0..runCount()-1 hold the runs, every later entry is an empty text with voice -1,

@@ -12,7 +12,7 @@ namespace lirondo {
 
 class TrayWindow;
 
-// The tray module (the form `tuopan`): keeps the notification-area icon for as long as the main
+// The tray module `tuopan`: keeps the notification-area icon for as long as the main
 // window is loaded and reacts to clicks on it. Owned by the main window.
 class TrayIcon : public QObject
 {

@@ -10,7 +10,7 @@ namespace lirondo {
 class TrayMenuActions;
 class TrayWindow;
 
-// The form that holds the tray menu (the form `tuo_pan`). It is never shown itself: only its menu
+// The form `tuo_pan`, which holds the tray menu. It is never shown itself: only its menu
 // appears, when the tray icon is right-clicked.
 class TrayMenu : public QObject
 {
