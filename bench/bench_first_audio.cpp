@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -51,10 +52,15 @@ QString makeText(qsizetype bytes)
     return text;
 }
 
-double medianMs(EspeakEngine& engine, TimingOutput& output, const QString& text)
+// beforeEach runs ahead of each timed run, untimed.
+template <typename Output>
+double medianMs(EspeakEngine& engine, Output& output, const QString& text,
+                const std::function<void()>& beforeEach = {})
 {
     std::vector<double> runs;
     for (int i = 0; i < kRuns; ++i) {
+        if (beforeEach)
+            beforeEach();
         output.waiting = true;
         output.clock.start();
         engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
@@ -142,23 +148,12 @@ double afterIdleCloseMedianMs(const std::shared_ptr<EspeakSynthesizer>& synthesi
     EspeakEngine engine(std::move(owned), synthesizer);
     if (!output.hasSound())
         return -1;
-    std::vector<double> runs;
-    for (int i = 0; i < kRuns; ++i) {
+    return medianMs(engine, output, text, [&output] {
         QElapsedTimer idle;
         idle.start();
         while (output.streamOpen() && idle.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-        output.waiting = true;
-        output.clock.start();
-        engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
-        engine.speak(text, SpeechEngine::Async);
-        while (output.waiting)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        runs.push_back(output.firstBlockNs / 1e6);
-        engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
-    }
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
+    });
 }
 
 } // namespace
