@@ -592,18 +592,18 @@ void dropBadReferences(Character& ch)
 
 } // namespace
 
-int Character::animationIndex(const QString& name) const
+int Character::animationIndex(const QString& animationName) const
 {
     for (qsizetype i = 0; i < animations.size(); ++i) {
-        if (animations[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (animations[i].name.compare(animationName, Qt::CaseInsensitive) == 0)
             return int(i);
     }
     return -1;
 }
 
-const Animation* Character::animation(const QString& name) const
+const Animation* Character::animation(const QString& animationName) const
 {
-    const int i = animationIndex(name);
+    const int i = animationIndex(animationName);
     return i < 0 ? nullptr : &animations[i];
 }
 
