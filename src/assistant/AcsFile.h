@@ -76,9 +76,9 @@ struct Character
     QHash<QString, QStringList> states;
 
     // nullptr when there is no animation of that name.
-    const Animation* animation(const QString& name) const;
+    const Animation* animation(const QString& animationName) const;
     // -1 when there is no animation of that name.
-    int animationIndex(const QString& name) const;
+    int animationIndex(const QString& animationName) const;
     // The frame composed as QImage::Format_ARGB32, frameWidth x frameHeight, with the
     // transparent colour cut out (alpha 0). A null QImage when the indices are out of
     // range.

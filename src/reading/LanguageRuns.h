@@ -48,10 +48,9 @@ public:
     // it); -1 for an entry that holds no run.
     qsizetype runOffset(qsizetype k) const;
 
-    // Where the split text begins in the text given to SplitText, and how long it is:
-    // the part the caller selects in the text box.
+    // Where the split text begins in the text given to SplitText: the part the caller
+    // selects in the text box.
     qsizetype selectionStart() const { return m_start; }
-    qsizetype selectionLength() const { return m_count; }
 
     // Language of the last English letter or Chinese character met by the last split.
     int lastlang() const { return m_lastlang; }

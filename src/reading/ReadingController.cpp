@@ -203,11 +203,6 @@ void ReadingController::stop()
     m_view.setCommandEnabled(PauseResume, false);
 }
 
-void ReadingController::stopForLocator()
-{
-    stop();
-}
-
 void ReadingController::newDocument()
 {
     m_textlength = 0;

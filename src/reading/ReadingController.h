@@ -53,9 +53,9 @@ public:
     void Slider1_Scroll(int value);
     void Slider2_Scroll(int value);
 
-    // The locator and the reading list stop reading or set where it starts. Dropping the
-    // speech leaves the command row idle, as the stop command does.
-    void stopForLocator();
+    // The stop command; the locator and the reading list stop reading this way too.
+    // Dropping the speech leaves the command row idle.
+    void stop();
     void setTextlength(int offset) { m_textlength = offset; }
     // The read command for the text from `start` up to `end` only (a selection): the
     // reading start becomes `start`; a loop pass repeats just that part.
@@ -88,7 +88,6 @@ public:
     int heardPosition() const { return positionInText(m_heard); }
 
     const VoiceTable& voiceTable() const { return m_voices; }
-    const LanguageRuns& runs() const { return *m_runs; }
 
 Q_SIGNALS:
     // A read command started reading; a stop (the command, the locator, a list click) is
@@ -100,7 +99,6 @@ private:
     void read();
     void readMixed();
     void readPlain();
-    void stop();
     void pauseOrResume();
     void showOrHideCharacter();
     void endReadingAtOnce();

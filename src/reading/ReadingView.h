@@ -21,7 +21,6 @@ public:
 
     // The command row `Label2`, indexes 0 to 4.
     virtual void setCommandEnabled(int index, bool enabled) = 0;
-    virtual bool commandEnabled(int index) const = 0;
     virtual void setCommandCaption(int index, const QString& caption) = 0;
 
     virtual bool loopReading() const = 0;  // `Check1` ticked

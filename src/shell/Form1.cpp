@@ -13,6 +13,7 @@
 #include "reminder/ReminderWindow.h"
 #include "shell/AudioExportCommand.h"
 #include "shell/CommandLabel.h"
+#include "shell/LayoutPass.h"
 #include "shell/ReadingShortcuts.h"
 #include "shell/TextenEdit.h"
 #include "tray/TrayIcon.h"
@@ -33,13 +34,6 @@
 namespace lirondo {
 
 namespace {
-
-// Design places are kept in twips; widgets take pixels.
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
-}
 
 void setTextColour(QWidget* widget, const QColor& colour)
 {
@@ -386,11 +380,6 @@ void Form1::setCommandEnabled(int index, bool enabled)
 {
     if (index >= 0 && index < 5)
         Label2[index]->setEnabled(enabled);
-}
-
-bool Form1::commandEnabled(int index) const
-{
-    return index >= 0 && index < 5 && Label2[index]->isEnabled();
 }
 
 void Form1::setCommandCaption(int index, const QString& caption)

@@ -291,7 +291,6 @@ private:
     int selectionStart() const override;
     QString selectedText() const override;
     void setCommandEnabled(int index, bool enabled) override;
-    bool commandEnabled(int index) const override;
     void setCommandCaption(int index, const QString& caption) override;
     bool loopReading() const override;
     bool mixedReading() const override;

@@ -8,6 +8,7 @@
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "shell/CommandLabel.h"
+#include "shell/EventHook.h"
 #include "shell/Form1.h"
 #include "shell/PlainTextDocument.h"
 #include "shell/TextenEdit.h"
@@ -28,24 +29,6 @@
 namespace lirondo {
 
 namespace {
-
-// Hands one widget's events to a function, so the window can handle a control's events
-// without a subclass of its own.
-class EventTap : public QObject
-{
-public:
-    EventTap(QObject* watched, std::function<bool(QEvent*)> handler)
-        : QObject(watched), m_handler(std::move(handler))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override { return m_handler(event); }
-
-private:
-    std::function<bool(QEvent*)> m_handler;
-};
 
 // The file test of the open command and the list click: an ordinary file; a directory
 // counts as missing.
@@ -124,7 +107,7 @@ void Form1::setUpDocuments()
     connect(ListView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { ListView1_ItemClick(item); });
     // The keyboard's click and right click on the current entry.
-    new EventTap(ListView1, [this](QEvent* event) {
+    hookEvents(ListView1, [this](QEvent* event) {
         if (event->type() != QEvent::KeyPress || !ListView1->currentItem())
             return false;
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -138,7 +121,7 @@ void Form1::setUpDocuments()
             delete ListView1->currentItem();
         return true;
     });
-    new EventTap(ListView1->viewport(), [this](QEvent* event) {
+    hookEvents(ListView1->viewport(), [this](QEvent* event) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -176,7 +159,7 @@ void Form1::setUpDocuments()
     // The knob takes every button itself: the press grabs the pointer, so the moves and
     // the release come here even outside it.
     Cmdlength->setMouseTracking(true);
-    new EventTap(Cmdlength, [this](QEvent* event) {
+    hookEvents(Cmdlength, [this](QEvent* event) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -286,7 +269,7 @@ void Form1::ListView1_ItemClick(QTreeWidgetItem* item)
     const QString path = item->text(1);
     if (!isExistingFile(path))
         return;
-    m_reading->stopForLocator();
+    m_reading->stop();
     LoadTextFile(path);
 }
 
@@ -323,7 +306,7 @@ void Form1::knobToGreen()
 void Form1::Cmdlength_MouseDown()
 {
     m_locator.press();
-    m_reading->stopForLocator();
+    m_reading->stop();
 }
 
 void Form1::Cmdlength_MouseMove(int pointerX)
@@ -367,7 +350,7 @@ bool Form1::Cmdlength_KeyDown(int key)
     if (!left)
         return false;
     // As a press, a move and a release, but the focus stays on the knob for the next key.
-    m_reading->stopForLocator();
+    m_reading->stop();
     Cmdlength->move(*left, Cmdlength->y());
     const int offset = Locator::offsetForKnob(*left, track, textLength());
     m_reading->setTextlength(offset);

@@ -9,6 +9,7 @@
 #include "shell/CaptionButton.h"
 #include "shell/CommandLabel.h"
 #include "shell/EdgeResize.h"
+#include "shell/EventHook.h"
 #include "shell/Grip.h"
 #include "shell/HoverFrame.h"
 #include "shell/LayoutPass.h"
@@ -46,20 +47,6 @@ const QColor kUnlitText(0, 0, 0);
 const QColor kFrameLight(255, 255, 255);
 const QColor kFrameDark(0, 0, 0);
 
-// Hands the events of the watched widgets to the window.
-class EventHook : public QObject
-{
-public:
-    explicit EventHook(std::function<bool(QObject*, QEvent*)> handler)
-        : m_handler(std::move(handler))
-    {}
-    void watch(QObject* object) { object->installEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override { return m_handler(watched, event); }
-
-private:
-    std::function<bool(QObject*, QEvent*)> m_handler;
-};
-
 QPixmap skinPicture(const char* name)
 {
     return QPixmap(QStringLiteral(":/skin/") + QLatin1String(name) + QStringLiteral(".png"));
@@ -85,12 +72,6 @@ QWidget* makeLine(QWidget* parent, const QColor& colour, const QString& name)
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->hide();
     return line;
-}
-
-QRect pixelRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
 }
 
 } // namespace
@@ -126,13 +107,13 @@ void Form1::createShellControls()
 {
     IMBar = new QWidget(this);
     IMBar->setObjectName(QStringLiteral("IMBar"));
-    IMBar->setGeometry(pixelRect(600, 0, 5880, 480));
+    IMBar->setGeometry(twipsRect(600, 0, 5880, 480));
 
     const auto makeButton = [this](const QString& name, const QString& tip, int left) {
         auto* button = new CaptionButton(tip, this);
         button->setObjectName(name);
         button->setToolTip(tip);
-        button->setGeometry(pixelRect(left, 180, 252, 240));
+        button->setGeometry(twipsRect(left, 180, 252, 240));
         connect(button, &CaptionButton::pointerMoved, this,
                 [this, button] { captionButtonMoved(button); });
         connect(button, &CaptionButton::pressed, this,
@@ -149,11 +130,11 @@ void Form1::createShellControls()
     connect(Imclose, &CaptionButton::clicked, this, &Form1::Imclose_Click);
 
     Pbottom = new Grip(GripKind::Bottom, QStringLiteral("Pbottom"), this);
-    Pbottom->setGeometry(pixelRect(360, 8040, 7305, 195));
+    Pbottom->setGeometry(twipsRect(360, 8040, 7305, 195));
     Pright = new Grip(GripKind::Right, QStringLiteral("Pright"), this);
-    Pright->setGeometry(pixelRect(8040, 480, 255, 5535));
+    Pright->setGeometry(twipsRect(8040, 480, 255, 5535));
     Pjiao = new Grip(GripKind::Corner, QStringLiteral("Pjiao"), this);
-    Pjiao->setGeometry(pixelRect(7080, 9240, 252, 252));
+    Pjiao->setGeometry(twipsRect(7080, 9240, 252, 252));
     for (Grip* grip : {Pbottom, Pright, Pjiao}) {
         connect(grip, &Grip::pressed, this, [grip] { grip->Tag = QStringLiteral("1"); });
         connect(grip, &Grip::released, this, [grip] { grip->Tag.clear(); });

@@ -73,16 +73,10 @@ ContentPlaces contentPlaces(QSize client, const ContentDesign& design)
     return places;
 }
 
-TrayItems trayItems(int windowState)
+QRect twipsRect(int left, int top, int width, int height)
 {
-    switch (windowState) {
-    case kStateMinimized:
-        return {true, false};
-    case kStateMaximized:
-        return {false, true};
-    default:
-        return {true, true};
-    }
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
 }
 
 int nextLastState(int lastState, int windowState)

@@ -13,6 +13,9 @@ inline constexpr int kStateNormal = 0;
 inline constexpr int kStateMinimized = 1;
 inline constexpr int kStateMaximized = 2;
 
+// Design places are kept in twips; widgets take pixels.
+QRect twipsRect(int left, int top, int width, int height);
+
 // The arithmetic of the main window's resize pass. Each function answers one step;
 // a line of a step that would give a negative size fails, and the lines after it in
 // that step are left out (empty), as the step is abandoned there.
@@ -65,14 +68,6 @@ struct ContentPlaces
     std::optional<int> ListView1Height; // pixels; the program reckons it in twips
 };
 ContentPlaces contentPlaces(QSize client, const ContentDesign& design);
-
-// Step 9: which tray menu items are enabled in a window state.
-struct TrayItems
-{
-    bool maximize = true;
-    bool minimize = true;
-};
-TrayItems trayItems(int windowState);
 
 // Step 10: the last state other than minimized.
 int nextLastState(int lastState, int windowState);

@@ -118,7 +118,7 @@ void ReadingShortcuts::startAt(int offset, int end)
 {
     // As a press and release of the locator's knob, then the read command.
     ReadingController& reading = m_form.reading();
-    reading.stopForLocator();
+    reading.stop();
     m_form.setReadingStart(offset);
     if (end < 0)
         reading.Label2_Click(ReadingController::Read);
@@ -152,7 +152,7 @@ void ReadingShortcuts::readClipboard()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return;
-    m_form.reading().stopForLocator();
+    m_form.reading().stop();
     m_form.setDocumentText(text); // one step that Ctrl+Z takes back
     m_form.reading().Label2_Click(ReadingController::Read);
 }

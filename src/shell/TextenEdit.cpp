@@ -189,13 +189,13 @@ void TextenEdit::dropEvent(QDropEvent* event)
         return;
     }
     // Text first: a drop that carries both is a text drop.
-    const QMimeData* data = event->mimeData();
-    if (const std::optional<QString> text = droppedText(*data)) {
+    const QMimeData* mime = event->mimeData();
+    if (const std::optional<QString> text = droppedText(*mime)) {
         event->acceptProposedAction();
         Q_EMIT textDropped(*text);
         return;
     }
-    const QStringList files = droppedFiles(*data);
+    const QStringList files = droppedFiles(*mime);
     if (!files.isEmpty()) {
         event->acceptProposedAction();
         Q_EMIT filesDropped(files);

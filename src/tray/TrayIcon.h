@@ -34,7 +34,6 @@ public:
     // Hides the icon and stops handling its clicks.
     void TrayRemove();
 
-    bool isInstalled() const { return m_window != nullptr; }
     bool hasIcon() const { return m_hasIcon; }
 
     // The part of `text` that fits the tooltip field: the text up to its first NUL,

@@ -106,11 +106,11 @@ void TestBadInput::badInput_data()
     // Text files, by the list click, the drop and the open command: the file's text (T), an
     // empty box (E) or the text from before (U). A file that cannot be read changes nothing.
     const auto text = [](const char* name, Source source, const QByteArray& bytes,
-                         const QString& text, const char* shown) {
+                         const QString& decoded, const char* shown) {
         const char* vias[] = {"click", "drop", "open"};
         for (int i = 0; i < 3; ++i) {
             const char s = shown[i];
-            const QString box = s == 'T' ? text : s == 'E' ? QString() : kBefore;
+            const QString box = s == 'T' ? decoded : s == 'E' ? QString() : kBefore;
             // The list click starts from a listed file; the others list what they read.
             QTest::addRow("%s: %s", vias[i], name) << source << bytes << QByteArray(vias[i]) << box
                                                    << int(i == 0 || s == 'T') << QStringList{};
