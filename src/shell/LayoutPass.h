@@ -20,7 +20,7 @@ QRect twipsRect(int left, int top, int width, int height);
 // a line of a step that would give a negative size fails, and the lines after it in
 // that step are left out (empty), as the step is abandoned there.
 
-// Step 1 and 2: the caption bar and the three caption buttons.
+// The caption bar and the three caption buttons.
 struct CaptionPlaces
 {
     std::optional<int> IMBarWidth; // left and top are 0
@@ -31,7 +31,7 @@ struct CaptionPlaces
 };
 CaptionPlaces captionPlaces(int clientWidth);
 
-// Step 3: the grips, given their current sizes.
+// The grips, given their current sizes.
 struct GripSizes
 {
     int PbottomHeight = 0;
@@ -49,7 +49,7 @@ struct GripPlaces
 };
 GripPlaces gripPlaces(QSize client, const GripSizes& sizes);
 
-// Step 8: the content controls, given what they keep from their design.
+// The content controls, given what they keep from their design.
 struct ContentDesign
 {
     int Picture2Height = 0;
@@ -69,10 +69,10 @@ struct ContentPlaces
 };
 ContentPlaces contentPlaces(QSize client, const ContentDesign& design);
 
-// Step 10: the last state other than minimized.
+// The last state other than minimized.
 int nextLastState(int lastState, int windowState);
 
-// Step 5: the skin pieces, each copied from the atlas (or, for the icon, from the
+// The skin pieces, each copied from the atlas (or, for the icon, from the
 // window icon) onto the client area.
 struct SkinPiece
 {
