@@ -13,7 +13,7 @@
 #include "reading/ReadingController.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
-#include "shell/Form1.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -84,8 +84,8 @@ int main(int argc, char** argv)
     test::FakeFileDialog dialog;
     test::FakeClock clock;
     test::FakeAgentService agent;
-    Form1 form(Form1Services{*engine, messages, dialog, agent, clock, gbk,
-                             QCoreApplication::applicationDirPath()});
+    MainWindow form(MainWindowServices{*engine, messages, dialog, agent, clock, gbk,
+                                       QCoreApplication::applicationDirPath()});
     form.show();
 
     qint64 words = 0;
@@ -106,13 +106,13 @@ int main(int argc, char** argv)
     });
 
     const QString text = mixedText(1024 * 1024);
-    form.setDocumentText(text);
-    form.Check1->setChecked(true);
-    if (!form.Check2->isEnabled()) {
+    form.documents().setDocumentText(text);
+    control<QCheckBox>(form, "Check1")->setChecked(true);
+    if (!control<QCheckBox>(form, "Check2")->isEnabled()) {
         std::fprintf(stderr, "mixed reading is not available (no Chinese or English voice)\n");
         return 1;
     }
-    form.Check2->setChecked(true);
+    control<QCheckBox>(form, "Check2")->setChecked(true);
     std::printf("text %lld chars, speed %.0fx, %d minutes, start rss_kib %lld\n",
                 static_cast<long long>(text.size()), speed, minutes,
                 static_cast<long long>(residentKiB()));

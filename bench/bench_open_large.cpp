@@ -12,7 +12,7 @@
 #include "documents/TextDecoder.h"
 #include "documents/TextLoader.h"
 #include "shell/PlainTextDocument.h"
-#include "shell/TextenEdit.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -144,7 +144,7 @@ Figures bare(const QString& path, const GbkCodePage& gbk)
 
 Figures program(const QString& path, const GbkCodePage& gbk)
 {
-    TextenEdit edit;
+    ReadingTextEdit edit;
     settle(edit);
     Figures f;
     PaintWatch watch(edit.viewport());

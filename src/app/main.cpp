@@ -11,7 +11,8 @@
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 #include "session/SessionStore.h"
-#include "shell/Form1.h"
+#include "shell/DocumentPanel.h"
+#include "shell/MainWindow.h"
 #include "shell/SessionKeeper.h"
 #include "tray/qt/QtTrayIconPort.h"
 
@@ -52,12 +53,12 @@ int main(int argc, char** argv)
     lirondo::FailoverAudioOutput* soundNotices = sound.get();
     auto eVoice = lirondo::makeEspeakEngine(std::move(sound));
 
-    lirondo::Form1 form(
+    lirondo::MainWindow form(
         {*eVoice, messages, fileDialog, agent, clock, gbk, QApplication::applicationDirPath()},
         {&trayIcon, &urlOpener, {}});
-    form.onProgramEnd = [] { QApplication::quit(); };
-    QObject::connect(soundNotices, &lirondo::FailoverAudioOutput::notice, &form,
-                     &lirondo::Form1::showNotice);
+    QObject::connect(&form, &lirondo::MainWindow::programEnded, &app, &QApplication::quit);
+    QObject::connect(soundNotices, &lirondo::FailoverAudioOutput::notice, &form.documents(),
+                     &lirondo::DocumentPanel::showNotice);
     messages.setParent(&form);
     fileDialog.setParent(&form);
     lirondo::SessionKeeper keeper(form, *eVoice, session);
@@ -65,6 +66,6 @@ int main(int argc, char** argv)
     // `lirondo FILE...` (how the desktop opens files with us): as a drop of those files.
     const QStringList files = lirondo::commandLineFiles(arguments, QDir::currentPath());
     if (!files.isEmpty())
-        form.Texten_FilesDropped(files);
+        form.documents().dropFiles(files);
     return QApplication::exec();
 }

@@ -6,15 +6,16 @@
 namespace lirondo {
 
 // A caption-bar button: a picture-less image over the skin's glyph that shows a hover
-// or pressed picture while the pointer works on it. `Tag` is "1" while the hover
-// picture is up. What each event does is the window's business.
+// or pressed picture while the pointer works on it. What each event does is the window's business.
 class CaptionButton : public QLabel
 {
     Q_OBJECT
 public:
     explicit CaptionButton(const QString& name, QWidget* parent = nullptr);
 
-    QString Tag;
+    // While the hover picture is up (the form's `Tag` "1").
+    bool hoverShown() const { return m_hoverShown; }
+    void setHoverShown(bool shown) { m_hoverShown = shown; }
 
     void setPicture(const QPixmap& picture);
     void clearPicture();
@@ -35,6 +36,7 @@ protected:
 
 private:
     bool m_down = false;
+    bool m_hoverShown = false;
 };
 
 } // namespace lirondo

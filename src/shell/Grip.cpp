@@ -31,6 +31,7 @@ Grip::Grip(GripKind kind, const QString& name, QWidget* parent) : QWidget(parent
 void Grip::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
+    m_held = true;
     Q_EMIT pressed();
 }
 
@@ -43,6 +44,7 @@ void Grip::mouseMoveEvent(QMouseEvent* event)
 void Grip::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
+    m_held = false;
     Q_EMIT released();
 }
 

@@ -7,8 +7,7 @@
 
 namespace lirondo {
 
-// An invisible resize grip along an edge or in the corner. `Tag` is "1" while the
-// grip is held; the window handles the drag.
+// An invisible resize grip along an edge or in the corner; the window handles the drag.
 class Grip : public QWidget
 {
     Q_OBJECT
@@ -16,7 +15,8 @@ public:
     Grip(GripKind kind, const QString& name, QWidget* parent = nullptr);
 
     GripKind kind() const { return m_kind; }
-    QString Tag;
+    // From the press to the release (the form's `Tag` "1").
+    bool held() const { return m_held; }
 
 Q_SIGNALS:
     void pressed();
@@ -30,6 +30,7 @@ protected:
 
 private:
     GripKind m_kind;
+    bool m_held = false;
 };
 
 } // namespace lirondo

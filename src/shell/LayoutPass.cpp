@@ -79,9 +79,9 @@ QRect twipsRect(int left, int top, int width, int height)
                  twipsToPixels(height));
 }
 
-int nextLastState(int lastState, int windowState)
+WindowState nextLastState(WindowState lastState, WindowState windowState)
 {
-    return windowState == kStateMinimized ? lastState : windowState;
+    return windowState == WindowState::Minimized ? lastState : windowState;
 }
 
 std::array<SkinPiece, kSkinPieceCount> skinPieces(QSize client, QSize atlas)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/WindowState.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -7,11 +9,6 @@
 #include <optional>
 
 namespace lirondo {
-
-// Window states as the program counts them.
-inline constexpr int kStateNormal = 0;
-inline constexpr int kStateMinimized = 1;
-inline constexpr int kStateMaximized = 2;
 
 // Design places are kept in twips; widgets take pixels.
 QRect twipsRect(int left, int top, int width, int height);
@@ -70,7 +67,7 @@ struct ContentPlaces
 ContentPlaces contentPlaces(QSize client, const ContentDesign& design);
 
 // The last state other than minimized.
-int nextLastState(int lastState, int windowState);
+WindowState nextLastState(WindowState lastState, WindowState windowState);
 
 // The skin pieces, each copied from the atlas (or, for the icon, from the
 // window icon) onto the client area.

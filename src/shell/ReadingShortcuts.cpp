@@ -1,16 +1,13 @@
 #include "shell/ReadingShortcuts.h"
 
 #include "reading/ReadingController.h"
-#include "shell/CommandLabel.h"
-#include "shell/Form1.h"
-#include "shell/TextenEdit.h"
+#include "shell/DocumentPanel.h"
+#include "shell/MainWindow.h"
+#include "shell/ReadingPanel.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QEvent>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QSlider>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -30,7 +27,7 @@ QString keyText(const QKeySequence& keys)
 
 } // namespace
 
-ReadingShortcuts::ReadingShortcuts(Form1& form) : m_form(form)
+ReadingShortcuts::ReadingShortcuts(MainWindow& window) : m_form(window)
 {
     const QKeySequence open(QKeySequence::Open);
     const QKeySequence read(Qt::Key_F5), fromCaret(Qt::Key_F6), pause(Qt::Key_F8);
@@ -39,7 +36,7 @@ ReadingShortcuts::ReadingShortcuts(Form1& form) : m_form(form)
     const QKeySequence louder(Qt::CTRL | Qt::SHIFT | Qt::Key_Up);
     const QKeySequence quieter(Qt::CTRL | Qt::SHIFT | Qt::Key_Down);
 
-    addAction(QStringLiteral("打开文本"), {open}, [this] { m_form.Label5_Click(); });
+    addAction(QStringLiteral("打开文本"), {open}, [this] { m_form.documents().openFile(); });
     addAction(QStringLiteral("朗读"), {read}, [this] { command(ReadingController::Read); });
     QAction* caret =
         addAction(QStringLiteral("从光标处朗读"), {fromCaret}, [this] { readFromCaret(); });
@@ -48,7 +45,7 @@ ReadingShortcuts::ReadingShortcuts(Form1& form) : m_form(form)
     // Escape belongs to the reading only while it can be stopped.
     m_stop =
         addAction(QStringLiteral("停止"), {stop}, [this] { command(ReadingController::Stop); });
-    m_stop->setEnabled(m_form.Label2[ReadingController::Stop]->isEnabled());
+    m_stop->setEnabled(m_form.readingPanel().commandEnabled(ReadingController::Stop));
     addAction(QStringLiteral("上一句"), {QKeySequence(Qt::ALT | Qt::Key_Left)},
               [this] { stepSentence(-1); });
     addAction(QStringLiteral("下一句"), {QKeySequence(Qt::ALT | Qt::Key_Right)},
@@ -61,26 +58,30 @@ ReadingShortcuts::ReadingShortcuts(Form1& form) : m_form(form)
     addAction(QStringLiteral("朗读剪贴板"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
               [this] { readClipboard(); });
 
-    m_form.Texten->addContextAction(caret);
-    m_form.Texten->addContextAction(m_readSelection);
-    m_form.Texten->addContextAction(nullptr);
+    DocumentPanel& documents = m_form.documents();
+    documents.addContextAction(caret);
+    documents.addContextAction(m_readSelection);
+    documents.addContextAction(nullptr);
     m_readSelection->setEnabled(false);
-    connect(m_form.Texten, &QPlainTextEdit::copyAvailable, m_readSelection, &QAction::setEnabled);
-    m_form.Label2[ReadingController::Stop]->installEventFilter(this);
+    connect(&documents, &DocumentPanel::selectionAvailable, m_readSelection, &QAction::setEnabled);
+    ReadingPanel& panel = m_form.readingPanel();
+    connect(&panel, &ReadingPanel::commandEnabledChanged, this, [this](int index, bool enabled) {
+        if (index == ReadingController::Stop)
+            m_stop->setEnabled(enabled);
+    });
 
-    m_form.Label5->setToolTip(QStringLiteral("打开文本（%1）").arg(keyText(open)));
-    m_form.Label2[ReadingController::Read]->setToolTip(
+    documents.setOpenToolTip(QStringLiteral("打开文本（%1）").arg(keyText(open)));
+    panel.setCommandToolTip(
+        ReadingController::Read,
         QStringLiteral("朗读（%1），从光标处朗读（%2）").arg(keyText(read), keyText(fromCaret)));
-    m_form.Label2[ReadingController::Stop]->setToolTip(
-        QStringLiteral("停止（%1）").arg(keyText(stop)));
-    m_form.Label2[ReadingController::PauseResume]->setToolTip(
-        QStringLiteral("暂停/继续（%1）").arg(keyText(pause)));
-    m_form.Slider1->setToolTip(
+    panel.setCommandToolTip(ReadingController::Stop,
+                            QStringLiteral("停止（%1）").arg(keyText(stop)));
+    panel.setCommandToolTip(ReadingController::PauseResume,
+                            QStringLiteral("暂停/继续（%1）").arg(keyText(pause)));
+    panel.setRateToolTip(
         QStringLiteral("加快（%1），减慢（%2）").arg(keyText(faster), keyText(slower)));
-    const QString volume =
-        QStringLiteral("音量加大（%1），减小（%2）").arg(keyText(louder), keyText(quieter));
-    m_form.Slider2->setToolTip(volume);
-    m_form.Imavoice->setToolTip(volume);
+    panel.setVolumeToolTip(
+        QStringLiteral("音量加大（%1），减小（%2）").arg(keyText(louder), keyText(quieter)));
 }
 
 ReadingShortcuts::~ReadingShortcuts() = default;
@@ -96,16 +97,9 @@ QAction* ReadingShortcuts::addAction(const QString& text, const QList<QKeySequen
     return action;
 }
 
-bool ReadingShortcuts::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange)
-        m_stop->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
-    return false;
-}
-
 void ReadingShortcuts::command(int index)
 {
-    if (m_form.Label2[index]->isEnabled())
+    if (m_form.readingPanel().commandEnabled(index))
         m_form.reading().Label2_Click(index);
 }
 
@@ -128,21 +122,21 @@ void ReadingShortcuts::startAt(int offset, int end)
 
 void ReadingShortcuts::readFromCaret()
 {
-    startAt(m_form.Texten->textCursor().selectionStart());
+    startAt(m_form.documents().selectionStart());
 }
 
 void ReadingShortcuts::readSelection()
 {
-    const QTextCursor cursor = m_form.Texten->textCursor();
-    if (cursor.hasSelection())
-        startAt(cursor.selectionStart(), cursor.selectionEnd());
+    const DocumentPanel& documents = m_form.documents();
+    if (documents.hasSelection())
+        startAt(documents.selectionStart(), documents.selectionEnd());
 }
 
 void ReadingShortcuts::stepSentence(int direction)
 {
     const ReadingController& reading = m_form.reading();
     const int from = reading.speaking() ? reading.heardPosition() : reading.textlength();
-    const int start = sentenceStart(m_form.documentText(), from, direction);
+    const int start = sentenceStart(m_form.documents().text(), from, direction);
     if (start >= 0)
         startAt(start);
 }
@@ -153,14 +147,18 @@ void ReadingShortcuts::readClipboard()
     if (text.isEmpty())
         return;
     m_form.reading().stop();
-    m_form.setDocumentText(text); // one step that Ctrl+Z takes back
+    m_form.documents().setDocumentText(text); // one step that Ctrl+Z takes back
     m_form.reading().Label2_Click(ReadingController::Read);
 }
 
 void ReadingShortcuts::stepSlider(bool rate, int steps)
 {
-    QSlider* slider = rate ? m_form.Slider1 : m_form.Slider2;
-    slider->setValue(slider->value() + steps * (rate ? slider->singleStep() : slider->pageStep()));
+    // The rate by its single step, the volume by its page step of 5.
+    ReadingPanel& panel = m_form.readingPanel();
+    if (rate)
+        panel.setRate(panel.rate() + steps);
+    else
+        panel.setVolume(panel.volume() + steps * 5);
 }
 
 int ReadingShortcuts::sentenceStart(const QString& text, int position, int direction)

@@ -11,7 +11,7 @@ class QAction;
 
 namespace lirondo {
 
-class Form1;
+class MainWindow;
 
 // The main window's keys and the text box's reading commands: open, read, read from the
 // caret or just the selection, pause, stop, a sentence back or on, faster, slower,
@@ -21,7 +21,7 @@ class ReadingShortcuts : public QObject
 {
     Q_OBJECT
 public:
-    explicit ReadingShortcuts(Form1& form);
+    explicit ReadingShortcuts(MainWindow& window);
     ~ReadingShortcuts() override;
 
     void readFromCaret();
@@ -37,9 +37,6 @@ public:
     // there is no next one.
     static int sentenceStart(const QString& text, int position, int direction);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QAction* addAction(const QString& text, const QList<QKeySequence>& keys,
                        std::function<void()> run);
@@ -47,7 +44,7 @@ private:
     void startAt(int offset, int end = -1);
     void stepSlider(bool rate, int steps);
 
-    Form1& m_form;
+    MainWindow& m_form;
     QAction* m_stop = nullptr;
     QAction* m_readSelection = nullptr;
 };

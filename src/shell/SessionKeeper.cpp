@@ -3,15 +3,13 @@
 #include "reading/ReadingController.h"
 #include "reading/SpeechEngine.h"
 #include "session/SessionStore.h"
-#include "shell/Form1.h"
-#include "shell/TextenEdit.h"
+#include "shell/DocumentPanel.h"
+#include "shell/MainWindow.h"
+#include "shell/ReadingPanel.h"
+#include "shell/WindowChrome.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
-#include <QSlider>
-#include <QTreeWidget>
 
 namespace lirondo {
 
@@ -24,17 +22,18 @@ bool isFile(const QString& path)
 
 } // namespace
 
-SessionKeeper::SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionStore& store)
-    : m_form(form), m_eVoice(eVoice), m_store(store)
+SessionKeeper::SessionKeeper(MainWindow& window, const SpeechEngine& eVoice, SessionStore& store)
+    : m_form(window), m_eVoice(eVoice), m_store(store)
 {
     restore();
-    m_form.openHistory = [this] {
+    m_form.documents().setOpenHistory([this] {
         QStringList files = m_store.recentFiles();
         files.removeIf([](const QString& path) { return !isFile(path); });
         return files;
-    };
-    connect(&m_form, &Form1::fileShown, this, &SessionKeeper::fileShown);
-    connect(m_form.Texten, &TextenEdit::documentReplaced, this, &SessionKeeper::documentReplaced);
+    });
+    connect(&m_form.documents(), &DocumentPanel::fileShown, this, &SessionKeeper::fileShown);
+    connect(&m_form.documents(), &DocumentPanel::documentReplaced, this,
+            &SessionKeeper::documentReplaced);
     ReadingController& reading = m_form.reading();
     connect(&reading, &ReadingController::readingStarted, this, [this] {
         m_readingThisFile = true;
@@ -55,26 +54,26 @@ SessionKeeper::SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionSto
 SessionKeeper::~SessionKeeper()
 {
     m_form.removeEventFilter(this);
-    m_form.openHistory = nullptr;
+    m_form.documents().setOpenHistory({});
 }
 
 void SessionKeeper::restore()
 {
     if (const auto p = m_store.preferences()) {
         const QList<VoiceInfo> voices = m_eVoice.voices();
-        for (int i = 0; i < voices.size() && i < m_form.Combo1->count(); ++i) {
+        ReadingPanel& panel = m_form.readingPanel();
+        for (int i = 0; i < voices.size(); ++i) {
             if (!p->voice.isEmpty() && voices.at(i).id == p->voice) {
-                m_form.Combo1->setCurrentIndex(i);
-                m_form.reading().Combo1_Click(i);
+                panel.chooseVoice(i);
                 break;
             }
         }
         // The sliders hand their values to the engine as a move by the user does.
-        m_form.Slider1->setValue(p->rate);
-        m_form.Slider2->setValue(p->volume);
-        m_form.Check1->setChecked(p->loop);
+        panel.setRate(p->rate);
+        panel.setVolume(p->volume);
+        panel.setLoopReading(p->loop);
         // Mixed reading only where both voices are still there.
-        m_form.Check2->setChecked(p->mixed && m_form.Check2->isEnabled());
+        panel.setMixedReading(p->mixed && panel.mixedReadingEnabled());
     }
     if (const auto placement = m_store.windowPlacement()) {
         m_form.restoreGeometry(placement->geometry);
@@ -84,7 +83,7 @@ void SessionKeeper::restore()
     // Files that went away since are left out without a word.
     for (const QString& path : m_store.readingList()) {
         if (isFile(path))
-            m_form.AddToReadingList(path);
+            m_form.documents().addToReadingList(path);
     }
 }
 
@@ -92,22 +91,22 @@ void SessionKeeper::save()
 {
     keepPosition();
     SessionStore::Preferences p;
-    const int voice = m_form.Combo1->currentIndex();
+    const ReadingPanel& panel = m_form.readingPanel();
+    const int voice = panel.voiceIndex();
     const QList<VoiceInfo> voices = m_eVoice.voices();
     if (voice >= 0 && voice < voices.size())
         p.voice = voices.at(voice).id;
-    p.rate = m_form.Slider1->value();
-    p.volume = m_form.Slider2->value();
-    p.loop = m_form.Check1->isChecked();
-    p.mixed = m_form.Check2->isChecked();
+    p.rate = panel.rate();
+    p.volume = panel.volume();
+    p.loop = panel.loopReading();
+    p.mixed = panel.mixedReading();
     m_store.setPreferences(p);
-    const int state = m_form.shellWindowState();
+    const WindowState state = m_form.chrome().state();
     m_store.setWindowPlacement(
-        {m_form.saveGeometry(), state == 2 || (state == 1 && m_form.LastState == 2)});
-    QStringList list;
-    for (int i = 0; i < m_form.ListView1->topLevelItemCount(); ++i)
-        list.append(m_form.ListView1->topLevelItem(i)->text(1));
-    m_store.setReadingList(list);
+        {m_form.saveGeometry(),
+         state == WindowState::Maximized ||
+             (state == WindowState::Minimized && m_form.lastState() == WindowState::Maximized)});
+    m_store.setReadingList(m_form.documents().readingList());
     m_store.sync();
 }
 
@@ -157,7 +156,7 @@ void SessionKeeper::fileShown(const QString& path)
     m_size = QFileInfo(path).size();
     m_position = m_store.resumePosition(path, m_size);
     m_store.addRecentFile(path);
-    if (m_position > 0 && m_position < m_form.documentText().size()) {
+    if (m_position > 0 && m_position < m_form.documents().text().size()) {
         const int at = static_cast<int>(m_position);
         m_form.setReadingStart(at, QStringLiteral("从上次停下的地方接着读：%1").arg(at));
     } else {

@@ -5,7 +5,7 @@
 
 namespace lirondo {
 
-class Form1;
+class MainWindow;
 class SessionStore;
 class SpeechEngine;
 
@@ -19,7 +19,7 @@ class SessionKeeper : public QObject
     Q_OBJECT
 public:
     // Made before the window is first shown. All three must outlive the keeper.
-    SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionStore& store);
+    SessionKeeper(MainWindow& window, const SpeechEngine& eVoice, SessionStore& store);
     ~SessionKeeper() override;
 
     // Everything the window shows now, as on its close.
@@ -36,7 +36,7 @@ private:
     void keepPosition();
     qint64 currentPosition() const;
 
-    Form1& m_form;
+    MainWindow& m_form;
     const SpeechEngine& m_eVoice;
     SessionStore& m_store;
     // The file shown, its size when it was read and where its reading stands.

@@ -4,10 +4,6 @@
 
 namespace lirondo {
 
-namespace {
-constexpr int kMinimized = 1;
-}
-
 TrayIcon::TrayIcon(TrayIconPort& icon, QObject* parent) : QObject(parent), m_icon(icon)
 {
     connect(&m_icon, &TrayIconPort::activated, this, &TrayIcon::TrayWndProc);
@@ -54,7 +50,7 @@ void TrayIcon::TrayWndProc(TrayIconPort::Activation reason)
     case TrayIconPort::Activation::Trigger:
         // A click on the icon only brings a minimized window back; otherwise the
         // window is already there and the click does nothing.
-        if (m_window->trayWindowState() == kMinimized) {
+        if (m_window->trayWindowState() == WindowState::Minimized) {
             m_window->trayShow();
             m_window->setTrayWindowState(m_window->trayLastState());
             m_window->trayFocus();

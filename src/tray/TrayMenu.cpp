@@ -32,22 +32,22 @@ TrayMenu::TrayMenu(TrayWindow& window, TrayMenuActions& actions, QObject* parent
 
 TrayMenu::~TrayMenu() = default;
 
-void TrayMenu::enableForWindowState(int state)
+void TrayMenu::enableForWindowState(WindowState state)
 {
-    mnuTrayMaximize->setEnabled(state != 2);
-    mnuTrayMinimize->setEnabled(state != 1);
+    mnuTrayMaximize->setEnabled(state != WindowState::Maximized);
+    mnuTrayMinimize->setEnabled(state != WindowState::Minimized);
 }
 
 void TrayMenu::mnuTrayMaximize_Click()
 {
-    m_window.setTrayWindowState(2);
+    m_window.setTrayWindowState(WindowState::Maximized);
     m_window.trayShow();
 }
 
 void TrayMenu::mnuTrayMinimize_Click()
 {
     // Unlike the caption button, the tray's minimize leaves the window visible.
-    m_window.setTrayWindowState(1);
+    m_window.setTrayWindowState(WindowState::Minimized);
 }
 
 void TrayMenu::mnuTrayClose_Click()
@@ -56,7 +56,7 @@ void TrayMenu::mnuTrayClose_Click()
     // the first call.
     TrayMenuActions& actions = m_actions;
     actions.unloadTrayMenu();
-    actions.unloadForm1();
+    actions.unloadMainWindow();
     actions.unloadTrayMenu();
     actions.unloadReminderWindow();
 }

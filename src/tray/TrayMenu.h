@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/WindowState.h"
+
 #include <QMenu>
 #include <QObject>
 
@@ -30,7 +32,7 @@ public:
 
     // Called by the main window's layout pass: an item that would not change the
     // window state is disabled.
-    void enableForWindowState(int state);
+    void enableForWindowState(WindowState state);
 
 public Q_SLOTS:
     void mnuTrayMaximize_Click();

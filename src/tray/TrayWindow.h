@@ -1,23 +1,24 @@
 #pragma once
 
+#include "common/WindowState.h"
+
 #include <QIcon>
 
 namespace lirondo {
 
-// What the tray needs of the main window. Window states: 0 normal, 1 minimized,
-// 2 maximized. The names keep clear of QWidget's members and of the main
-// window's own (`LastState`), so that the main window can implement it directly.
+// What the tray needs of the main window. The names keep clear of QWidget's members,
+// so that the main window can implement it directly.
 class TrayWindow
 {
 public:
     virtual ~TrayWindow() = default;
 
-    virtual int trayWindowState() const = 0;
-    virtual void setTrayWindowState(int state) = 0;
+    virtual WindowState trayWindowState() const = 0;
+    virtual void setTrayWindowState(WindowState state) = 0;
     virtual void trayShow() = 0;  // make the window visible
     virtual void trayFocus() = 0; // give it the input focus
-    // `LastState`: the last state other than minimized (0 or 2).
-    virtual int trayLastState() const = 0;
+    // `LastState`: the last state other than minimized.
+    virtual WindowState trayLastState() const = 0;
     // The program icon, shown in the notification area.
     virtual QIcon trayIcon() const = 0;
 };
@@ -30,8 +31,8 @@ class TrayMenuActions
 public:
     virtual ~TrayMenuActions() = default;
 
-    virtual void unloadTrayMenu() = 0; // may be called when it is already gone
-    virtual void unloadForm1() = 0;    // its unload step calls TrayIcon::TrayRemove
+    virtual void unloadTrayMenu() = 0;   // may be called when it is already gone
+    virtual void unloadMainWindow() = 0; // its unload step calls TrayIcon::TrayRemove
     virtual void unloadReminderWindow() = 0;
     virtual void showAbout() = 0; // the feedback form, not modal
     // Also while the window is hidden: the clipboard's text replaces the document and is

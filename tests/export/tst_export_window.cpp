@@ -1,7 +1,7 @@
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
 #include "shell/AudioExportCommand.h"
-#include "shell/TextenEdit.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <QAction>
 #include <QDir>
@@ -26,17 +26,17 @@ QStringList filesIn(const QString& dir)
 }
 
 // The window's voices as the real engine names them: the child process is given their ids.
-struct Harness : Form1Fakes
+struct Harness : MainWindowFakes
 {
     Harness()
-        : Form1Fakes({{u"sit/cmn"_s, u"Chinese (Mandarin, latin as English)"_s, {u"cmn"_s}},
-                      {u"gmw/en"_s, u"English (Great Britain)"_s, {u"en-gb"_s}}}),
+        : MainWindowFakes({{u"sit/cmn"_s, u"Chinese (Mandarin, latin as English)"_s, {u"cmn"_s}},
+                           {u"gmw/en"_s, u"English (Great Britain)"_s, {u"en-gb"_s}}}),
           form(services())
     {
         form.audioExport().program = QStringLiteral(LIRONDO_BINARY);
         form.show();
     }
-    Form1 form;
+    MainWindow form;
 };
 
 } // namespace
@@ -52,9 +52,9 @@ private Q_SLOTS:
     {
         Harness h;
         QTemporaryDir dir;
-        h.form.setDocumentText(u"前面不读。Hello, 我们一起读书。"_s);
+        h.form.documents().setDocumentText(u"前面不读。Hello, 我们一起读书。"_s);
         h.form.reading().setTextlength(5);
-        std::unique_ptr<QMenu> menu(h.form.Texten->createContextMenu());
+        std::unique_ptr<QMenu> menu(textEdit(h.form)->createContextMenu());
         const QList<QAction*> items = menu->actions();
         QVERIFY(std::any_of(items.begin(), items.end(),
                             [](QAction* a) { return a->text() == u"保存为音频…"_s; }));
@@ -62,10 +62,10 @@ private Q_SLOTS:
         AudioExportCommand& command = h.form.audioExport();
         QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
         const auto select = [&h](int from, int to) {
-            QTextCursor cursor = h.form.Texten->textCursor();
+            QTextCursor cursor = textEdit(h.form)->textCursor();
             cursor.setPosition(from);
             cursor.setPosition(to, QTextCursor::KeepAnchor);
-            h.form.Texten->setTextCursor(cursor);
+            textEdit(h.form)->setTextCursor(cursor);
         };
         select(5, 10);
         QCOMPARE(command.request().text, u"Hello"_s);

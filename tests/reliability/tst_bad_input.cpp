@@ -5,12 +5,12 @@
 
 #include "assistant/AcsFile.h"
 #include "assistant/CharacterService.h"
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "mail/FeedbackForm.h"
 #include "mail/ScriptedSmtpServer.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
-#include "shell/TextenEdit.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,14 +235,14 @@ void TestBadInput::badInput()
     mail.replyTimeoutMs = 500;
     // The main window with fakes, except the character service when the row wants the real
     // one.
-    Form1Fakes f;
+    MainWindowFakes f;
     CharacterService realAgent;
     AgentService& agent =
         source == Source::Character ? static_cast<AgentService&>(realAgent) : f.agent;
     FakeMessageBox& box = f.messages;
-    Form1 window(Form1Services{f.engine, box, f.dialog, agent, f.clock, f.gbk, bin},
-                 Form1Desktop{nullptr, &f.browser, mail});
-    window.setDocumentText(kBefore);
+    MainWindow window(MainWindowServices{f.engine, box, f.dialog, agent, f.clock, f.gbk, bin},
+                      MainWindowDesktop{nullptr, &f.browser, mail});
+    window.documents().setDocumentText(kBefore);
 
     if (source == Source::Character) {
         const QString path = chars + u"/merlin.acs"_qs;
@@ -252,11 +252,11 @@ void TestBadInput::badInput()
         QCOMPARE(f.dialog.requests.size(), 1); // the search, cancelled
         QCOMPARE(window.reading().agentshow(), 0);
         QVERIFY(window.reading().Genie() == nullptr);
-        QCOMPARE(window.Label2[ReadingController::ShowCharacter]->text(), u"显示精灵"_qs);
+        QCOMPARE(command(window, ReadingController::ShowCharacter)->text(), u"显示精灵"_qs);
     } else if (source == Source::Mail) {
         // "关于" opens the feedback form; "发送" sends.
         window.reading().Label2_Click(ReadingController::About);
-        FeedbackForm* form = window.feedbackForm();
+        FeedbackForm* form = window.sideWindows().feedbackForm();
         QVERIFY(form);
         form->cmdSend->click();
         QTRY_VERIFY_WITH_TIMEOUT(form->cmdSend->isEnabled() && !form->isSending(), 15000);
@@ -273,25 +273,26 @@ void TestBadInput::badInput()
         if (source == Source::Unreadable)
             QVERIFY(QFile::setPermissions(path, {}));
         if (how == "click")
-            window.AddToReadingList(path);
+            window.documents().addToReadingList(path);
         if (source == Source::Vanished)
             QVERIFY(QFile::remove(path));
         if (how == "click")
-            window.ListView1_ItemClick(window.ListView1->topLevelItem(0));
+            Q_EMIT readingListView(window)->itemClicked(readingListView(window)->topLevelItem(0),
+                                                        0);
         else if (how == "drop")
-            window.Texten_FilesDropped({path});
+            window.documents().dropFiles({path});
         else {
             f.dialog.answers = {path};
-            window.Label5_Click();
+            window.documents().openFile();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!window.documentLoadPending(), 10000);
-        QCOMPARE(window.Texten->toPlainText().size(), shown.size());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.documents().loadPending(), 10000);
+        QCOMPARE(textEdit(window)->toPlainText().size(), shown.size());
     }
-    QCOMPARE(window.documentText(), shown);
-    QCOMPARE(window.ListView1->topLevelItemCount(), listed);
+    QCOMPARE(window.documents().text(), shown);
+    QCOMPARE(readingListView(window)->topLevelItemCount(), listed);
     QCOMPARE(box.texts(), messages);
     // The window still takes commands: a text dropped on the box is read aloud.
-    window.Texten_TextDropped(u"still here"_qs);
+    window.documents().dropText(u"still here"_qs);
     window.reading().Label2_Click(ReadingController::Read);
     QCOMPARE(f.engine.spoken().value(f.engine.spoken().size() - 1).text, u"still here"_qs);
 }

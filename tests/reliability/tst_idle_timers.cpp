@@ -2,7 +2,7 @@
 // tick, the reminder's one-second clock once the reminder exists, and nothing else. The
 // espeak engine sitting idle, before and after it spoke, wakes nothing.
 
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/audio/FailoverAudioOutput.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
@@ -27,7 +27,7 @@ QString describe(const QObject* object)
            object->objectName();
 }
 
-// "lirondo::Form1.Timer1 10000 ms", for every active QTimer under the given roots.
+// "lirondo::MainWindow.tickTimer 10000 ms", for every active QTimer under the given roots.
 QStringList activeTimers(const QObjectList& roots)
 {
     QStringList result;
@@ -76,23 +76,22 @@ private Q_SLOTS:
 
     void idleWindow()
     {
-        Form1Fakes fakes;
-        Form1 form(fakes.services(u"/nowhere"_s));
-        form.Timer1->setObjectName(u"Timer1"_s);
+        MainWindowFakes fakes;
+        MainWindow form(fakes.services(u"/nowhere"_s));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(activeTimers({&form}), QStringList{u"lirondo::Form1.Timer1 10000 ms"_s});
+        QCOMPARE(activeTimers({&form}), QStringList{u"lirondo::MainWindow.tickTimer 10000 ms"_s});
         // Start-up leaves the list view one deferred layout to do.
         QTest::qWait(200);
         QCOMPARE(timerEventsDuring(1500), (QMap<QString, int>{}));
 
         // The first tick brings the reminder into being, and with it its clock.
-        form.Timer1_Timer();
-        ReminderWindow* reminder = form.reminderWindow();
+        form.tick();
+        ReminderWindow* reminder = form.sideWindows().reminderWindow();
         QVERIFY(reminder);
         reminder->Timer1->setObjectName(u"Timer1"_s);
         QCOMPARE(activeTimers({&form, reminder}),
-                 (QStringList{u"lirondo::Form1.Timer1 10000 ms"_s,
+                 (QStringList{u"lirondo::MainWindow.tickTimer 10000 ms"_s,
                               u"lirondo::ReminderWindow.Timer1 1000 ms"_s}));
         const QMap<QString, int> events = timerEventsDuring(1500);
         QCOMPARE(events.keys(), QStringList{u"lirondo::ReminderWindow.Timer1"_s});

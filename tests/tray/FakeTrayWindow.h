@@ -17,9 +17,10 @@ public:
     bool visible = true;
     QStringList log;
 
-    int trayWindowState() const override { return state; }
-    void setTrayWindowState(int s) override
+    WindowState trayWindowState() const override { return WindowState(state); }
+    void setTrayWindowState(WindowState newState) override
     {
+        const int s = int(newState);
         state = s;
         lastState = s == 1 ? lastState : s;
         log.append(QStringLiteral("state %1").arg(s));
@@ -30,7 +31,7 @@ public:
         log.append(QStringLiteral("show"));
     }
     void trayFocus() override { log.append(QStringLiteral("focus")); }
-    int trayLastState() const override { return lastState; }
+    WindowState trayLastState() const override { return WindowState(lastState); }
     QIcon trayIcon() const override
     {
         QPixmap pixmap(22, 22);
@@ -38,7 +39,7 @@ public:
         return QIcon(pixmap);
     }
     void unloadTrayMenu() override { log.append(QStringLiteral("unload TrayMenu")); }
-    void unloadForm1() override { log.append(QStringLiteral("unload Form1")); }
+    void unloadMainWindow() override { log.append(QStringLiteral("unload MainWindow")); }
     void unloadReminderWindow() override { log.append(QStringLiteral("unload ReminderWindow")); }
     void showAbout() override { log.append(QStringLiteral("about")); }
     void readClipboard() override { log.append(QStringLiteral("read the clipboard")); }

@@ -121,8 +121,10 @@ private Q_SLOTS:
     {
         QFETCH(int, state);
         Tray t(state);
-        t.menuForm->enableForWindowState(state == 2 ? 1 : 2); // so that a stale value shows
-        t.menuForm->enableForWindowState(state);
+        t.menuForm->enableForWindowState(
+            state == 2 ? WindowState::Minimized
+                       : WindowState::Maximized); // so that a stale value shows
+        t.menuForm->enableForWindowState(WindowState(state));
         QStringList enabled;
         for (QAction* item : t.menuForm->mnuTray()->actions())
             enabled << (item->isSeparator() ? QStringLiteral("|")
@@ -138,7 +140,7 @@ private Q_SLOTS:
         QTest::newRow("最大化") << "state 2, show";
         QTest::newRow("最小化") << "state 1"; // and the window stays where it is
         QTest::newRow("退出")
-            << "unload TrayMenu, unload Form1, unload TrayMenu, unload ReminderWindow";
+            << "unload TrayMenu, unload MainWindow, unload TrayMenu, unload ReminderWindow";
         QTest::newRow("关于") << "about";
         QTest::newRow("朗读剪贴板") << "read the clipboard"; // also while the window is hidden
         QTest::newRow("暂停/继续") << "pause or resume";

@@ -1,7 +1,7 @@
 // The tray against a real notification area: an X server of its own (Xvfb) with
 // trayer as the tray host, and xdotool clicking the icon as a user would.
 #include "FakeTrayWindow.h"
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "tray/TrayIcon.h"
 #include "tray/TrayMenu.h"
 #include "tray/qt/QtTrayIconPort.h"
@@ -89,26 +89,26 @@ private Q_SLOTS:
     {
         if (!skipReason.isEmpty())
             QSKIP(qPrintable(skipReason));
-        test::Form1Fakes fakes;
+        test::MainWindowFakes fakes;
         QtTrayIconPort icon;
-        Form1 form(fakes.services(), {&icon, &fakes.browser, {}});
+        MainWindow form(fakes.services(), {&icon, &fakes.browser, {}});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const TrayMenu* menu = form.trayMenu();
+        const TrayMenu* menu = form.sideWindows().trayMenu();
         const auto items = [menu] {
             return QString::number(menu->mnuTrayMaximize->isEnabled()) +
                    QString::number(menu->mnuTrayMinimize->isEnabled());
         };
-        form.Immin_Click();
+        form.chrome().minimize();
         QTRY_VERIFY(!form.windowHandle()->isExposed());
         QCOMPARE(items(), QStringLiteral("10"));
         Q_EMIT icon.activated(TrayIconPort::Activation::Trigger);
         QTRY_VERIFY(form.windowHandle()->isExposed());
         QTest::qWait(300); // the X server's answers to the restore
         QCOMPARE(items(), QStringLiteral("11"));
-        form.Immax_Click();
+        form.chrome().toggleMaximized();
         QTRY_COMPARE(items(), QStringLiteral("01"));
-        form.Immax_Click();
+        form.chrome().toggleMaximized();
         QTRY_COMPARE(items(), QStringLiteral("11"));
     }
 };

@@ -16,12 +16,12 @@ namespace lirondo {
 // focus, and drops from elsewhere are the program's own: they replace the document
 // instead of inserting at the drop point. A drag inside the box moves text as in any
 // text box.
-class TextenEdit : public QPlainTextEdit
+class ReadingTextEdit : public QPlainTextEdit
 {
     Q_OBJECT
 public:
-    explicit TextenEdit(QWidget* parent = nullptr);
-    ~TextenEdit() override;
+    explicit ReadingTextEdit(QWidget* parent = nullptr);
+    ~ReadingTextEdit() override;
 
     // Shows a document in place of the one shown (which the box keeps, so that Ctrl+Z
     // brings it back, as one step) and ends a load under way. The document must have a

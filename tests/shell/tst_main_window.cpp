@@ -1,12 +1,14 @@
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
 #include "reminder/TagButton.h"
-#include "shell/Form1.h"
+#include "shell/MainWindow.h"
+#include "shell/Outline.h"
 #include "tray/TrayMenu.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,11 +21,11 @@ using Activation = TrayIconPort::Activation;
 namespace {
 
 // The main window with the tray, the character service and the browser faked.
-struct Harness : Form1Fakes
+struct Harness : MainWindowFakes
 {
     Harness()
     {
-        form.onProgramEnd = [this] { ++programEnds; };
+        QObject::connect(&form, &MainWindow::programEnded, [this] { ++programEnds; });
     }
 
     FakeAgentCharacter* loadCharacter()
@@ -34,17 +36,17 @@ struct Harness : Form1Fakes
     }
 
     int programEnds = 0;
-    Form1 form{services(), desktop()};
+    MainWindow form{services(), desktop()};
 };
 
-void tick(Form1& form)
+void tick(MainWindow& form)
 {
-    form.Timer1_Timer();
+    form.tick();
 }
 
 } // namespace
 
-class TestForm1Windows : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -58,59 +60,61 @@ private Q_SLOTS:
     void closeButtonStopsSpeechAndClosesTheOtherWindows();
     void fieldsAreNamed_data();
     void fieldsAreNamed();
+    void keyboardFocus_data();
+    void keyboardFocus();
+    void layoutPlacesThePanels();
 };
 
-void TestForm1Windows::trayIconAtStartUp()
+void TestMainWindow::trayIconAtStartUp()
 {
     Harness h;
     QVERIFY(h.tray.visible);
     QCOMPARE(h.tray.toolTip, QStringLiteral("Lirondo"));
-    QVERIFY(h.form.trayIconPresent);
     h.tray.click(Activation::Context);
     QCOMPARE(h.tray.popups.size(), 1);
-    QCOMPARE(h.tray.popups.first(), h.form.trayMenu()->mnuTray());
+    QCOMPARE(h.tray.popups.first(), h.form.sideWindows().trayMenu()->mnuTray());
 }
 
-void TestForm1Windows::minimizeToTrayAndBack_data()
+void TestMainWindow::minimizeToTrayAndBack_data()
 {
     QTest::addColumn<bool>("maximizedFirst");
     QTest::newRow("normal") << false;
     QTest::newRow("maximized") << true;
 }
 
-void TestForm1Windows::minimizeToTrayAndBack()
+void TestMainWindow::minimizeToTrayAndBack()
 {
     QFETCH(bool, maximizedFirst);
     Harness h;
     h.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.form));
     if (maximizedFirst)
-        h.form.Immax_Click();
+        h.form.chrome().toggleMaximized();
     const Qt::WindowStates before = h.form.windowState();
 
     h.tray.click(Activation::Trigger); // visible and not minimized: nothing
     QCOMPARE(h.form.windowState(), before);
 
-    h.form.Immin_Click();
+    h.form.chrome().minimize();
     QVERIFY(h.form.isHidden());
-    QVERIFY(!h.form.trayMenu()->mnuTrayMinimize->isEnabled());
+    QVERIFY(!h.form.sideWindows().trayMenu()->mnuTrayMinimize->isEnabled());
     h.tray.click(Activation::Trigger);
     QVERIFY(h.form.isVisible());
     QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), maximizedFirst);
     QVERIFY(!h.form.windowState().testFlag(Qt::WindowMinimized));
 }
 
-void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
+void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
 {
     Harness h;
     FakeAgentCharacter* genie = h.loadCharacter();
     QVERIFY(genie);
     tick(h.form); // the first tick makes the reminder window, hidden
-    ReminderWindow* reminder = h.form.reminderWindow();
+    ReminderWindow* reminder = h.form.sideWindows().reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
     Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
-    QCOMPARE(h.form.reminderWindow(), reminder);
+    QCOMPARE(h.form.sideWindows().reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), QStringLiteral("c"));
     reminder->Text1->setPlainText(QStringLiteral("开会"));
@@ -132,28 +136,28 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     QCOMPARE(h.engine.spoken().size(), 1);
 }
 
-void TestForm1Windows::aboutOpensOneFeedbackForm()
+void TestMainWindow::aboutOpensOneFeedbackForm()
 {
     Harness h;
     h.form.reading().Label2_Click(ReadingController::About);
-    QPointer<FeedbackForm> first = h.form.feedbackForm();
+    QPointer<FeedbackForm> first = h.form.sideWindows().feedbackForm();
     QVERIFY(first);
     QVERIFY(first->isVisible());
-    h.form.showAbout(); // the tray's "关于"
-    QCOMPARE(h.form.feedbackForm(), first.data());
+    h.form.sideWindows().showAbout(); // the tray's "关于"
+    QCOMPARE(h.form.sideWindows().feedbackForm(), first.data());
     first->close();
     QTRY_VERIFY(!first);
-    h.form.showAbout();
-    QVERIFY(h.form.feedbackForm());
-    QVERIFY(h.form.feedbackForm() != first.data());
+    h.form.sideWindows().showAbout();
+    QVERIFY(h.form.sideWindows().feedbackForm());
+    QVERIFY(h.form.sideWindows().feedbackForm() != first.data());
 }
 
-void TestForm1Windows::trayExitEndsUnlessTheFeedbackFormIsOpen()
+void TestMainWindow::trayExitEndsUnlessTheFeedbackFormIsOpen()
 {
     {
         Harness h;
         h.form.show();
-        h.form.mnuTrayClose_Click();
+        h.form.sideWindows().trayMenu()->mnuTrayClose_Click();
         QVERIFY(!h.tray.visible);
         QVERIFY(h.form.isHidden());
         QTRY_COMPARE(h.programEnds, 1);
@@ -162,32 +166,32 @@ void TestForm1Windows::trayExitEndsUnlessTheFeedbackFormIsOpen()
     {
         Harness h;
         h.form.show();
-        h.form.showAbout();
-        h.form.mnuTrayClose_Click();
+        h.form.sideWindows().showAbout();
+        h.form.sideWindows().trayMenu()->mnuTrayClose_Click();
         QVERIFY(!h.tray.visible);
         QTest::qWait(20);
         QCOMPARE(h.programEnds, 0);
-        QVERIFY(h.form.feedbackForm()->isVisible());
-        h.form.feedbackForm()->close();
+        QVERIFY(h.form.sideWindows().feedbackForm()->isVisible());
+        h.form.sideWindows().feedbackForm()->close();
         QTRY_COMPARE(h.programEnds, 1);
     }
 }
 
-void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
+void TestMainWindow::closeButtonStopsSpeechAndClosesTheOtherWindows()
 {
     Harness h;
     h.form.show();
-    h.form.showAbout();
+    h.form.sideWindows().showAbout();
     tick(h.form);
-    QPointer<FeedbackForm> about = h.form.feedbackForm();
-    QPointer<ReminderWindow> reminder = h.form.reminderWindow();
+    QPointer<FeedbackForm> about = h.form.sideWindows().feedbackForm();
+    QPointer<ReminderWindow> reminder = h.form.sideWindows().reminderWindow();
     h.form.reading().Label2_Click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
     int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
     connect(about, &QObject::destroyed, this,
             [&] { callsWhenTheFormWent = int(h.engine.calls.size()); });
 
-    h.form.Imclose_Click();
+    Q_EMIT h.form.chrome().closeClicked();
     QCOMPARE(h.engine.calls.size(), callsBefore + 1);
     QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
     QVERIFY(h.form.isHidden());
@@ -198,11 +202,11 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     QCOMPARE(callsWhenTheFormWent, callsBefore + 1);
 }
 
-void TestForm1Windows::fieldsAreNamed_data()
+void TestMainWindow::fieldsAreNamed_data()
 {
     QTest::addColumn<QString>("field"); // window/control
     QTest::addColumn<QString>("name");
-    QTest::newRow("voice list, not its voice") << "Form1/Combo1"
+    QTest::newRow("voice list, not its voice") << "MainWindow/Combo1"
                                                << "语音选项";
     QTest::newRow("reminder message") << "ReminderWindow/Text1"
                                       << "提醒内容";
@@ -220,16 +224,16 @@ void TestForm1Windows::fieldsAreNamed_data()
                           << "信件内容";
 }
 
-void TestForm1Windows::fieldsAreNamed()
+void TestMainWindow::fieldsAreNamed()
 {
     QFETCH(QString, field);
     QFETCH(QString, name);
     Harness h;
-    h.form.showAbout();
-    const ReminderWindow* reminder = h.form.reminderWindow();
-    const FeedbackForm* about = h.form.feedbackForm();
+    h.form.sideWindows().showAbout();
+    const ReminderWindow* reminder = h.form.sideWindows().reminderWindow();
+    const FeedbackForm* about = h.form.sideWindows().feedbackForm();
     const QHash<QString, QWidget*> widgets{
-        {u"Form1/Combo1"_qs, h.form.Combo1},
+        {u"MainWindow/Combo1"_qs, control<QComboBox>(h.form, "Combo1")},
         {u"ReminderWindow/Text1"_qs, reminder->Text1},
         {u"ReminderWindow/Text2"_qs, reminder->Text2},
         {u"ReminderWindow/Command1"_qs, reminder->Command1},
@@ -242,12 +246,90 @@ void TestForm1Windows::fieldsAreNamed()
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(a);
     QCOMPARE(a->text(QAccessible::Name), name);
-    if (widget == h.form.Combo1) {
-        QVERIFY(!h.form.Combo1->currentText().isEmpty());
-        QCOMPARE(a->text(QAccessible::Value), h.form.Combo1->currentText());
+    if (widget == control<QComboBox>(h.form, "Combo1")) {
+        QVERIFY(!control<QComboBox>(h.form, "Combo1")->currentText().isEmpty());
+        QCOMPARE(a->text(QAccessible::Value), control<QComboBox>(h.form, "Combo1")->currentText());
         QCOMPARE(a->childCount(), 1);
     }
 }
 
-QTEST_MAIN(TestForm1Windows)
-#include "tst_form1_windows.moc"
+void TestMainWindow::keyboardFocus_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("focus"); // "other": anywhere but the text box
+    QTest::addColumn<bool>("popUp");
+    QTest::newRow("Tab types a tab") << "Texten"
+                                     << "Tab"
+                                     << "Texten" << false;
+    QTest::newRow("Ctrl+Tab leaves") << "Texten"
+                                     << "Ctrl+Tab"
+                                     << "other" << false;
+    // Backwards from the first control: round to the chain's end, the volume slider.
+    QTest::newRow("Ctrl+Shift+Tab leaves") << "Texten"
+                                           << "Ctrl+Shift+Tab"
+                                           << "Slider2" << true;
+    QTest::newRow("Tab reaches the volume slider") << "Check1"
+                                                   << "Tab"
+                                                   << "Slider2" << true;
+    QTest::newRow("and Shift+Tab goes back") << "Check1"
+                                             << "Tab Shift+Tab"
+                                             << "Check1" << false;
+}
+
+void TestMainWindow::keyboardFocus()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, focus);
+    QFETCH(bool, popUp);
+    Harness h;
+    MainWindow& f = h.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const auto named = [&f](const QString& name) -> QWidget* {
+        return name == u"Texten"   ? static_cast<QWidget*>(textEdit(f))
+               : name == u"Check1" ? static_cast<QWidget*>(control<QCheckBox>(f, "Check1"))
+                                   : control<QSlider>(f, "Slider2");
+    };
+    control(f, "Picture1")->hide();
+    named(start)->setFocus(Qt::OtherFocusReason);
+    textEdit(f)->setPlainText(QStringLiteral("ab"));
+    for (const QString& key : keys.split(u' '))
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+    QWidget* now = QApplication::focusWidget();
+    if (focus == u"other")
+        QVERIFY(now && now != textEdit(f));
+    else
+        QCOMPARE(now, named(focus));
+    QCOMPARE(textEdit(f)->toPlainText(),
+             focus == u"Texten" ? QStringLiteral("\tab") : QStringLiteral("ab"));
+    QCOMPARE(control(f, "Picture1")->isVisible(), popUp);
+}
+
+void TestMainWindow::layoutPlacesThePanels()
+{
+    Harness h;
+    MainWindow& f = h.form;
+    ReadingTextEdit* text = textEdit(f);
+    QWidget* panel = control(f, "Picture2");
+    const QPoint textPos = text->pos();
+    const QSize client(900, 500);
+    f.resize(client);
+    f.layoutPass(WindowState::Normal);
+    QCOMPARE(text->pos(), textPos);
+    QCOMPARE(text->geometry().bottom() + 1, panel->y() - 10);
+    QCOMPARE(text->geometry().right() + 1, client.width() - 30);
+    QCOMPARE(panel->geometry().bottom() + 1, client.height() - 50);
+    QCOMPARE(panel->width(), client.width() - 30);
+    QCOMPARE(f.mask(), outlineShape(client.width(), client.height()));
+    f.layoutPass(WindowState::Maximized);
+    QCOMPARE(f.lastState(), WindowState::Maximized);
+    f.layoutPass(WindowState::Minimized); // a minimize keeps the state it came from
+    QCOMPARE(f.lastState(), WindowState::Maximized);
+    f.layoutPass(WindowState::Normal);
+    QCOMPARE(f.lastState(), WindowState::Normal);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

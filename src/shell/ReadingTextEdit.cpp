@@ -1,4 +1,4 @@
-#include "shell/TextenEdit.h"
+#include "shell/ReadingTextEdit.h"
 
 #include "documents/DropData.h"
 
@@ -39,7 +39,7 @@ private:
 
 } // namespace
 
-TextenEdit::TextenEdit(QWidget* parent) : QPlainTextEdit(parent)
+ReadingTextEdit::ReadingTextEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     QPalette colours = palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -60,13 +60,13 @@ TextenEdit::TextenEdit(QWidget* parent) : QPlainTextEdit(parent)
     m_progressLine->hide();
 }
 
-TextenEdit::~TextenEdit()
+ReadingTextEdit::~ReadingTextEdit()
 {
     // Let go of our documents before the box goes.
     setDocument(nullptr);
 }
 
-void TextenEdit::show(QTextDocument* document)
+void ReadingTextEdit::show(QTextDocument* document)
 {
     if (document->defaultFont() != font())
         document->setDefaultFont(font());
@@ -74,7 +74,7 @@ void TextenEdit::show(QTextDocument* document)
     Q_EMIT documentReplaced();
 }
 
-void TextenEdit::replaceDocument(std::unique_ptr<QTextDocument> document)
+void ReadingTextEdit::replaceDocument(std::unique_ptr<QTextDocument> document)
 {
     setLoading(false);
     m_previous = std::move(m_current);
@@ -82,7 +82,7 @@ void TextenEdit::replaceDocument(std::unique_ptr<QTextDocument> document)
     show(m_current.get());
     m_start.reset();
     m_current->setUndoRedoEnabled(true);
-    QPointer<TextenEdit> self(this);
+    QPointer<ReadingTextEdit> self(this);
     QTextDocument* replacing = m_current.get();
     m_current->appendUndoItem(new ReplacementUndo([self, replacing] {
         if (self)
@@ -96,7 +96,7 @@ void TextenEdit::replaceDocument(std::unique_ptr<QTextDocument> document)
     }));
 }
 
-void TextenEdit::restorePrevious()
+void ReadingTextEdit::restorePrevious()
 {
     if (!m_previous || m_loading)
         return;
@@ -105,7 +105,7 @@ void TextenEdit::restorePrevious()
     show(m_current.get());
 }
 
-void TextenEdit::setLoading(bool loading)
+void ReadingTextEdit::setLoading(bool loading)
 {
     m_loading = loading;
     setReadOnly(loading);
@@ -113,13 +113,13 @@ void TextenEdit::setLoading(bool loading)
         m_progressLine->hide();
 }
 
-void TextenEdit::beginLoading()
+void ReadingTextEdit::beginLoading()
 {
     setLoading(true);
     setLoadingProgress(0);
 }
 
-void TextenEdit::setLoadingProgress(int percent)
+void ReadingTextEdit::setLoadingProgress(int percent)
 {
     if (!m_loading)
         return;
@@ -131,12 +131,12 @@ void TextenEdit::setLoadingProgress(int percent)
     m_progressLine->raise();
 }
 
-QString TextenEdit::loadingCaption() const
+QString ReadingTextEdit::loadingCaption() const
 {
     return m_progressLine->isVisible() || m_loading ? m_progressLine->text() : QString();
 }
 
-void TextenEdit::showLoadingStart(std::unique_ptr<QTextDocument> start)
+void ReadingTextEdit::showLoadingStart(std::unique_ptr<QTextDocument> start)
 {
     if (!m_loading)
         return;
@@ -144,7 +144,7 @@ void TextenEdit::showLoadingStart(std::unique_ptr<QTextDocument> start)
     m_start = std::move(start);
 }
 
-void TextenEdit::endLoading()
+void ReadingTextEdit::endLoading()
 {
     if (!m_loading)
         return;
@@ -155,13 +155,13 @@ void TextenEdit::endLoading()
     }
 }
 
-bool TextenEdit::fromInside(const QDropEvent* event) const
+bool ReadingTextEdit::fromInside(const QDropEvent* event) const
 {
     const QObject* source = event->source();
     return source != nullptr && (source == this || source == viewport());
 }
 
-void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
+void ReadingTextEdit::dragEnterEvent(QDragEnterEvent* event)
 {
     if (fromInside(event))
         QPlainTextEdit::dragEnterEvent(event);
@@ -171,7 +171,7 @@ void TextenEdit::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
 }
 
-void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
+void ReadingTextEdit::dragMoveEvent(QDragMoveEvent* event)
 {
     if (fromInside(event))
         QPlainTextEdit::dragMoveEvent(event);
@@ -181,7 +181,7 @@ void TextenEdit::dragMoveEvent(QDragMoveEvent* event)
         event->ignore();
 }
 
-void TextenEdit::dropEvent(QDropEvent* event)
+void ReadingTextEdit::dropEvent(QDropEvent* event)
 {
     // Our own selection dragged within the box: an ordinary edit, undone by Ctrl+Z.
     if (fromInside(event)) {
@@ -204,7 +204,7 @@ void TextenEdit::dropEvent(QDropEvent* event)
     event->ignore();
 }
 
-void TextenEdit::keyPressEvent(QKeyEvent* event)
+void ReadingTextEdit::keyPressEvent(QKeyEvent* event)
 {
     // Tab types a tab here; Ctrl+Tab and Ctrl+Shift+Tab leave the box, as in any Qt text
     // box, so that the keyboard is not trapped in it.
@@ -219,18 +219,18 @@ void TextenEdit::keyPressEvent(QKeyEvent* event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
-void TextenEdit::mouseMoveEvent(QMouseEvent* event)
+void ReadingTextEdit::mouseMoveEvent(QMouseEvent* event)
 {
     Q_EMIT pointerMoved();
     QPlainTextEdit::mouseMoveEvent(event);
 }
 
-void TextenEdit::addContextAction(QAction* action)
+void ReadingTextEdit::addContextAction(QAction* action)
 {
     m_contextActions.append(action);
 }
 
-QMenu* TextenEdit::createContextMenu()
+QMenu* ReadingTextEdit::createContextMenu()
 {
     QMenu* menu = createStandardContextMenu();
     if (m_contextActions.isEmpty())
@@ -246,7 +246,7 @@ QMenu* TextenEdit::createContextMenu()
     return menu;
 }
 
-void TextenEdit::contextMenuEvent(QContextMenuEvent* event)
+void ReadingTextEdit::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,7 +1,7 @@
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
-#include "shell/TextenEdit.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,9 +27,9 @@ const QString kAppDir = u"/opt/lirondo/bin"_qs;
 
 // The main window with fakes for what it talks to, and a folder of GBK files to open;
 // two of them share a name.
-struct Harness : Form1Fakes
+struct Harness : MainWindowFakes
 {
-    Harness() : Form1Fakes({{u"cmn"_qs, u"Chinese (Mandarin)"_qs, {u"cmn"_qs}}})
+    Harness() : MainWindowFakes({{u"cmn"_qs, u"Chinese (Mandarin)"_qs, {u"cmn"_qs}}})
     {
         QDir(dir.path()).mkpath(u"folder"_qs);
         QDir(dir.path()).mkpath(u"二"_qs);
@@ -43,14 +43,14 @@ struct Harness : Form1Fakes
         QFile huge(path(u"huge.txt"_qs)); // sparse: one byte over the limit
         if (!huge.open(QIODevice::WriteOnly) || !huge.resize(kMaxTextFileBytes + 1))
             qFatal("cannot write a test file");
-        form.ListView1->resize(200, 200);
+        readingListView(form)->resize(200, 200);
         messages.shown.clear(); // the start-up note about the missing English voice
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
     ReadingController& reading() { return form.reading(); }
-    QString document() const { return form.documentText(); }
-    QTreeWidget& list() const { return *form.ListView1; }
+    QString document() const { return form.documents().text(); }
+    QTreeWidget& list() const { return *readingListView(form); }
     QTreeWidgetItem* entry(int i) const { return list().topLevelItem(i); }
     QStringList entries() const // "name|path relative to the folder"
     {
@@ -64,15 +64,15 @@ struct Harness : Form1Fakes
     {
         QString s;
         for (int i : {0, 1, 3})
-            s += form.Label2[i]->isEnabled() ? u'1' : u'0';
+            s += command(form, i)->isEnabled() ? u'1' : u'0';
         return s;
     }
 
     QTemporaryDir dir;
-    Form1 form{services(kAppDir)};
+    MainWindow form{services(kAppDir)};
 };
 
-#define SETTLE(h) QTRY_VERIFY_WITH_TIMEOUT(!(h).form.documentLoadPending(), 10000)
+#define SETTLE(h) QTRY_VERIFY_WITH_TIMEOUT(!(h).form.documents().loadPending(), 10000)
 
 // A drop as the window system delivers it: enter, then drop. Without a text of their own,
 // the files' addresses come as the text, as file managers send them.
@@ -96,7 +96,7 @@ bool drop(QWidget* target, const QString& text, const QStringList& paths)
 
 } // namespace
 
-class TestForm1Documents : public QObject
+class TestDocumentWindow : public QObject
 {
     Q_OBJECT
 
@@ -123,17 +123,18 @@ private Q_SLOTS:
         QFETCH(QString, document);
         const QStringList chosen{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
         Harness h;
-        h.form.setDocumentText(u"今天天气很好。"_qs);
+        h.form.documents().setDocumentText(u"今天天气很好。"_qs);
         h.reading().Label2_Click(ReadingController::Read);
         const qsizetype calls = h.engine.calls.size();
         h.reading().setTextlength(3);
-        h.form.Cmdlength->move(170, h.form.Cmdlength->y());
+        control<QPushButton>(h.form, "Cmdlength")
+            ->move(170, control<QPushButton>(h.form, "Cmdlength")->y());
         for (const QString& name : chosen) {
             h.dialog.answers.append(h.path(name));
-            h.form.Label5_Click();
+            h.form.documents().openFile();
             SETTLE(h);
         }
-        h.form.Label5_Click();
+        h.form.documents().openFile();
         if (click >= 0 && key) {
             h.list().setCurrentItem(h.entry(click));
             QTest::keyClick(&h.list(), Qt::Key(key));
@@ -163,7 +164,8 @@ private Q_SLOTS:
         QCOMPARE(h.reading().textlength(), 0);
         QCOMPARE(h.reading().stopped(), click >= 0 ? -1 : 0);
         QCOMPARE(h.commandRow(), click >= 0 ? u"100"_qs : u"011"_qs);
-        QCOMPARE(h.form.Cmdlength->x(), h.form.Labtxtlength->x());
+        QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(),
+                 control<QLabel>(h.form, "Labtxtlength")->x());
     }
 
     void drops_data()
@@ -213,11 +215,12 @@ private Q_SLOTS:
         if (document.isNull()) // nothing is shown: the box keeps what it had
             document = before;
         else
-            h.form.LoadTextFile(h.path(u"b.txt"_qs)); // still under way: a drop outlasts it
+            h.form.documents().loadTextFile(
+                h.path(u"b.txt"_qs)); // still under way: a drop outlasts it
         QStringList paths;
         for (const QString& name : files)
             paths.append(name.contains(u':') ? name : h.path(name));
-        QCOMPARE(drop(onList ? h.list().viewport() : h.form.Texten->viewport(), text, paths),
+        QCOMPARE(drop(onList ? h.list().viewport() : textEdit(h.form)->viewport(), text, paths),
                  accepted);
         SETTLE(h);
         QCOMPARE(h.document(), document);
@@ -226,9 +229,9 @@ private Q_SLOTS:
         if (!h.messages.shown.isEmpty())
             QCOMPARE(h.messages.shown.first().text,
                      u"这个文件太大了（1024 MB），打不开：本程序最多打开 1024 MB 的文本文件。"_qs);
-        QVERIFY(!h.form.Texten->isReadOnly());
+        QVERIFY(!textEdit(h.form)->isReadOnly());
         // Replacing the document is one step that Ctrl+Z takes back.
-        QTest::keyClick(h.form.Texten, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(textEdit(h.form), Qt::Key_Z, Qt::ControlModifier);
         QTRY_COMPARE(h.document(), before);
     }
 
@@ -242,18 +245,18 @@ private Q_SLOTS:
         const QByteArray bytes = h.gbk.encode(line).repeated(400000);
         QVERIFY(big.write(bytes) == bytes.size());
         big.close();
-        h.form.LoadTextFile(big.fileName());
-        QTest::keyClicks(h.form.Texten, u"typed"_qs);
-        QVERIFY(h.form.Texten->loadingCaption().startsWith(u"正在打开 … "_qs));
+        h.form.documents().loadTextFile(big.fileName());
+        QTest::keyClicks(textEdit(h.form), u"typed"_qs);
+        QVERIFY(textEdit(h.form)->loadingCaption().startsWith(u"正在打开 … "_qs));
         QVERIFY(!h.document().contains(u"typed"_qs));
         SETTLE(h);
         QCOMPARE(h.document(), line.repeated(400000));
-        QCOMPARE(h.form.Texten->loadingCaption(), QString());
+        QCOMPARE(textEdit(h.form)->loadingCaption(), QString());
         // The box holds few blocks, and the same positions as the plain text.
-        QVERIFY(h.form.Texten->document()->blockCount() < 400000 / 8);
+        QVERIFY(textEdit(h.form)->document()->blockCount() < 400000 / 8);
         h.form.reading().setTextlength(line.size() * 3);
         h.form.reading().Label2_Click(ReadingController::Read);
-        QCOMPARE(h.form.Texten->textCursor().selectedText().left(3), u"第一行"_qs);
+        QCOMPARE(textEdit(h.form)->textCursor().selectedText().left(3), u"第一行"_qs);
     }
 
     // Text dragged inside the box moves, as in any text box, and Ctrl+Z puts it back.
@@ -264,10 +267,10 @@ private Q_SLOTS:
             QSKIP("needs a platform that performs drags (xcb)");
         Harness h;
         const QString text = u"AAAA BBBB CCCC DDDD EEEE"_qs;
-        h.form.setDocumentText(text);
+        h.form.documents().setDocumentText(text);
         h.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.form));
-        TextenEdit* box = h.form.Texten;
+        ReadingTextEdit* box = textEdit(h.form);
         QTextCursor select = box->textCursor();
         select.setPosition(5);
         select.setPosition(9, QTextCursor::KeepAnchor);
@@ -318,8 +321,8 @@ private Q_SLOTS:
         QFETCH(Answers, answers);
         QFETCH(QStringList, left);
         Harness h;
-        h.form.AddToReadingList(h.path(u"a.txt"_qs));
-        h.form.AddToReadingList(h.path(u"b.txt"_qs));
+        h.form.documents().addToReadingList(h.path(u"a.txt"_qs));
+        h.form.documents().addToReadingList(h.path(u"b.txt"_qs));
         h.messages.answers = answers;
         const QPoint at = onEntry ? h.list().visualItemRect(h.entry(1)).center() : QPoint(20, 180);
         if (byKey) {
@@ -372,18 +375,18 @@ private Q_SLOTS:
         QFETCH(int, knobAfter);
         QFETCH(int, textlength);
         Harness h;
-        h.form.setDocumentText(QString(textLength, u'字'));
+        h.form.documents().setDocumentText(QString(textLength, u'字'));
         if (knobLeft >= 0) {
-            h.form.Labtxtlength->setGeometry(100, 8, 256, 4);
-            h.form.Cmdlength->setGeometry(knobLeft, 0, 10, 21);
+            control<QLabel>(h.form, "Labtxtlength")->setGeometry(100, 8, 256, 4);
+            control<QPushButton>(h.form, "Cmdlength")->setGeometry(knobLeft, 0, 10, 21);
         }
         if (!voice.isEmpty())
             h.reading().Label2_Click(ReadingController::Read);
         if (voice == u"paused")
             h.reading().Label2_Click(ReadingController::PauseResume);
-        const QString pauseCaption = h.form.Label2[3]->text();
+        const QString pauseCaption = command(h.form, 3)->text();
         const qsizetype calls = h.engine.calls.size();
-        QWidget* knob = h.form.Cmdlength;
+        QWidget* knob = control<QPushButton>(h.form, "Cmdlength");
         const int left = knob->x();
         if (key != 0) {
             knob->setFocus();
@@ -397,7 +400,7 @@ private Q_SLOTS:
             QCOMPARE(h.engine.calls.size(), calls + 1);
             QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
             QCOMPARE(h.commandRow(), u"100"_qs);
-            QCOMPARE(h.form.Label2[3]->text(), pauseCaption);
+            QCOMPARE(command(h.form, 3)->text(), pauseCaption);
             QCOMPARE(h.engine.resumeCalls(), 0);
         }
         if (dragTo >= 0) // the knob's left edge goes under the pointer
@@ -406,11 +409,11 @@ private Q_SLOTS:
             QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
         QCOMPARE(knob->x(), knobAfter < 0 ? left : knobAfter);
         QCOMPARE(h.reading().textlength(), textlength);
-        QCOMPARE(h.form.Texten->textCursor().position(), textlength);
-        QVERIFY(!h.form.Texten->textCursor().hasSelection());
+        QCOMPARE(textEdit(h.form)->textCursor().position(), textlength);
+        QVERIFY(!textEdit(h.form)->textCursor().hasSelection());
         QCOMPARE(knob->toolTip(), QString::number(textlength));
     }
 };
 
-QTEST_MAIN(TestForm1Documents)
-#include "tst_form1_documents.moc"
+QTEST_MAIN(TestDocumentWindow)
+#include "tst_document_window.moc"

@@ -1,12 +1,12 @@
 // The main window with what it remembers, its keys and its reading commands, driven
 // through the real reading controller with the fake engine.
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
 #include "session/SessionStore.h"
 #include "shell/CommandLabel.h"
-#include "shell/Form1.h"
+#include "shell/MainWindow.h"
+#include "shell/ReadingTextEdit.h"
 #include "shell/SessionKeeper.h"
-#include "shell/TextenEdit.h"
 #include "tray/TrayMenu.h"
 
 #include <QCheckBox>
@@ -30,7 +30,7 @@ const QString kText = QStringLiteral("Hello world. Second one. Third.");
 
 // One run of the program: the fakes, the window and its keeper over the settings the
 // command line picks.
-struct Run : Form1Fakes
+struct Run : MainWindowFakes
 {
     explicit Run(QStringList arguments = {})
         : store(SessionStore::forRun(arguments)), keeper(form, engine, store)
@@ -41,8 +41,8 @@ struct Run : Form1Fakes
     void open(const QString& path)
     {
         dialog.answers.append(path);
-        form.Label5_Click();
-        QTRY_VERIFY(!form.documentLoadPending());
+        form.documents().openFile();
+        QTRY_VERIFY(!form.documents().loadPending());
     }
     QString lastSpoken() const
     {
@@ -52,13 +52,13 @@ struct Run : Form1Fakes
     QStringList listed() const
     {
         QStringList paths;
-        for (int i = 0; i < form.ListView1->topLevelItemCount(); ++i)
-            paths.append(form.ListView1->topLevelItem(i)->text(1));
+        for (int i = 0; i < readingListView(form)->topLevelItemCount(); ++i)
+            paths.append(readingListView(form)->topLevelItem(i)->text(1));
         return paths;
     }
 
     SessionStore store;
-    Form1 form{services()};
+    MainWindow form{services()};
     SessionKeeper keeper;
 };
 
@@ -71,7 +71,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestSessionForm1 : public QObject
+class TestSessionWindow : public QObject
 {
     Q_OBJECT
 
@@ -99,34 +99,35 @@ private Q_SLOTS:
         writeFile(gone, "x");
         {
             Run first;
-            first.form.Combo1->setCurrentIndex(1);
+            control<QComboBox>(first.form, "Combo1")->setCurrentIndex(1);
             first.reading().Combo1_Click(1);
-            first.form.Slider1->setValue(4);
-            first.form.Slider2->setValue(30);
-            first.form.Check1->setChecked(true);
-            first.form.Check2->setChecked(true);
+            control<QSlider>(first.form, "Slider1")->setValue(4);
+            control<QSlider>(first.form, "Slider2")->setValue(30);
+            control<QCheckBox>(first.form, "Check1")->setChecked(true);
+            control<QCheckBox>(first.form, "Check2")->setChecked(true);
             first.form.resize(700, 500);
-            first.form.AddToReadingList(gone);
+            first.form.documents().addToReadingList(gone);
             first.open(book);
-            first.form.Check2->setChecked(false);
+            control<QCheckBox>(first.form, "Check2")->setChecked(false);
             first.reading().Label2_Click(ReadingController::Read);
             first.engine.raiseWord(13, 6); // "Second" is being heard
         }
         QFile::remove(gone);
         Run second;
-        QCOMPARE(second.form.Combo1->currentIndex(), 1);
+        QCOMPARE(control<QComboBox>(second.form, "Combo1")->currentIndex(), 1);
         QCOMPARE(second.engine.currentVoice(), 1);
         QCOMPARE(second.engine.rate(), 4);
         QCOMPARE(second.engine.volume(), 30);
-        QVERIFY(second.form.Check1->isChecked());
-        QVERIFY(!second.form.Check2->isChecked());
+        QVERIFY(control<QCheckBox>(second.form, "Check1")->isChecked());
+        QVERIFY(!control<QCheckBox>(second.form, "Check2")->isChecked());
         QCOMPARE(second.form.size(), QSize(700, 500));
         QCOMPARE(second.listed(), QStringList(book)); // the vanished file left quietly
         second.open(book);
         QCOMPARE(second.dialog.requests.last().history, QStringList(book));
         QCOMPARE(second.reading().textlength(), 13);
-        QVERIFY(second.form.Cmdlength->toolTip().contains(u"13"));
-        QVERIFY(second.form.Cmdlength->x() > second.form.Labtxtlength->x());
+        QVERIFY(control<QPushButton>(second.form, "Cmdlength")->toolTip().contains(u"13"));
+        QVERIFY(control<QPushButton>(second.form, "Cmdlength")->x() >
+                control<QLabel>(second.form, "Labtxtlength")->x());
         second.reading().Label2_Click(ReadingController::Read);
         QCOMPARE(second.lastSpoken(), kText.mid(13));
     }
@@ -155,7 +156,7 @@ private Q_SLOTS:
             first.engine.raiseWord(13, 6);
             if (howItEnded == u"stop") {
                 first.reading().Label2_Click(ReadingController::Stop);
-                first.form.Texten->setFocus(); // later clicks in the text change nothing
+                textEdit(first.form)->setFocus(); // later clicks in the text change nothing
                 first.form.setReadingStart(2);
             } else if (howItEnded == u"open") {
                 first.open(other);
@@ -174,7 +175,7 @@ private Q_SLOTS:
     {
         {
             Run saved;
-            saved.form.Slider1->setValue(7);
+            control<QSlider>(saved.form, "Slider1")->setValue(7);
         }
         const QString ini = m_config.filePath(QStringLiteral("lirondo/lirondo.ini"));
         QFile before(ini);
@@ -184,9 +185,10 @@ private Q_SLOTS:
             QStringList arguments{QStringLiteral("--fresh"), QStringLiteral("a.txt")};
             Run fresh(arguments);
             QVERIFY(fresh.store.isFresh());
-            QCOMPARE(fresh.form.Slider1->value(), -1); // the design value, not the saved 7
-            fresh.form.Slider1->setValue(2);
-            fresh.form.AddToReadingList(ini);
+            QCOMPARE(control<QSlider>(fresh.form, "Slider1")->value(),
+                     -1); // the design value, not the saved 7
+            control<QSlider>(fresh.form, "Slider1")->setValue(2);
+            fresh.form.documents().addToReadingList(ini);
         }
         QFile after(ini);
         QVERIFY(after.open(QIODevice::ReadOnly));
@@ -263,11 +265,11 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QStringList arguments{QStringLiteral("--fresh")};
         Run run(arguments);
-        Form1& form = run.form;
+        MainWindow& form = run.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.setDocumentText(kText);
-        form.Slider2->setValue(50);
+        form.documents().setDocumentText(kText);
+        control<QSlider>(form, "Slider2")->setValue(50);
         QGuiApplication::clipboard()->setText(QStringLiteral("剪贴板"));
         if (before.startsWith(u"reading")) {
             if (before == u"reading third")
@@ -275,18 +277,18 @@ private Q_SLOTS:
             run.reading().Label2_Click(ReadingController::Read);
             run.engine.raiseWord(0, 5);
         }
-        form.Texten->setFocus();
-        QTextCursor caret = form.Texten->textCursor();
+        textEdit(form)->setFocus();
+        QTextCursor caret = textEdit(form)->textCursor();
         caret.setPosition(13);
         if (command == u"menu:朗读选中文字")
             caret.setPosition(24, QTextCursor::KeepAnchor); // "Second one."
-        form.Texten->setTextCursor(caret);
+        textEdit(form)->setTextCursor(caret);
 
         if (command == u"type") {
-            QTest::keyClicks(form.Texten, QStringLiteral("xy"));
-            QTest::keyClick(form.Texten, Qt::Key_Backspace);
+            QTest::keyClicks(textEdit(form), QStringLiteral("xy"));
+            QTest::keyClick(textEdit(form), Qt::Key_Backspace);
         } else if (command.startsWith(u"menu:")) {
-            std::unique_ptr<QMenu> menu(form.Texten->createContextMenu());
+            std::unique_ptr<QMenu> menu(textEdit(form)->createContextMenu());
             const QList<QAction*> items = menu->actions();
             QCOMPARE(items.value(0)->text(), QStringLiteral("从光标处朗读"));
             QCOMPARE(items.value(1)->text(), QStringLiteral("朗读选中文字"));
@@ -296,13 +298,13 @@ private Q_SLOTS:
                     item->trigger();
             }
         } else if (command.startsWith(u"tray:")) {
-            for (QAction* item : form.trayMenu()->mnuTray()->actions()) {
+            for (QAction* item : form.sideWindows().trayMenu()->mnuTray()->actions()) {
                 if (QStringLiteral("tray:") + item->text() == command)
                     item->trigger();
             }
         } else {
             const QKeyCombination key = QKeySequence::fromString(command)[0];
-            QTest::keyClick(form.Texten, key.key(), key.keyboardModifiers());
+            QTest::keyClick(textEdit(form), key.key(), key.keyboardModifiers());
         }
 
         QTEST(run.lastSpoken(), "spoken");
@@ -313,13 +315,13 @@ private Q_SLOTS:
         QTEST(state, "state");
         QTEST(run.engine.rate(), "rate");
         QTEST(run.engine.volume(), "volume");
-        QTEST(form.documentText(), "text");
+        QTEST(form.documents().text(), "text");
         if (command.endsWith(u"V") || command == u"tray:朗读剪贴板") {
-            QTest::keyClick(form.Texten, Qt::Key_Z, Qt::ControlModifier); // one step back
-            QTRY_COMPARE(form.documentText(), kText);
+            QTest::keyClick(textEdit(form), Qt::Key_Z, Qt::ControlModifier); // one step back
+            QTRY_COMPARE(form.documents().text(), kText);
         }
     }
 };
 
-QTEST_MAIN(TestSessionForm1)
-#include "tst_session_form1.moc"
+QTEST_MAIN(TestSessionWindow)
+#include "tst_session_window.moc"

@@ -1,11 +1,11 @@
 #include "assistant/CharacterLoader.h"
 #include "common/CommonDialog.h"
-#include "fakes/Form1Fakes.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
 #include "shell/CommandLabel.h"
-#include "shell/Form1.h"
-#include "shell/TextenEdit.h"
+#include "shell/MainWindow.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,46 +42,47 @@ QList<VoiceInfo> espeakLikeVoices()
               {QStringLiteral("en-us"), QStringLiteral("en")})};
 }
 
-struct Harness : Form1Fakes
+struct Harness : MainWindowFakes
 {
-    explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices()) : Form1Fakes(std::move(voices))
+    explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices())
+        : MainWindowFakes(std::move(voices))
     {}
 
     ReadingController& reading() { return form.reading(); }
     void click(int index) { reading().Label2_Click(index); }
-    QString selection() const { return form.Texten->textCursor().selectedText(); }
-    int selStart() const { return form.Texten->textCursor().selectionStart(); }
+    QString selection() const { return textEdit(form)->textCursor().selectedText(); }
+    int selStart() const { return textEdit(form)->textCursor().selectionStart(); }
     int selLength() const
     {
-        const QTextCursor c = form.Texten->textCursor();
+        const QTextCursor c = textEdit(form)->textCursor();
         return c.selectionEnd() - c.selectionStart();
     }
     QString enabledStates() const
     {
         QString s;
         for (int i : {0, 1, 3})
-            s += form.Label2[i]->isEnabled() ? u'1' : u'0';
+            s += command(form, i)->isEnabled() ? u'1' : u'0';
         return s;
     }
     // A reminder set for 08:05 comes due and the main window's tick announces it.
     void announce(const QString& message)
     {
-        ReminderWindow* reminder = form.reminderWindow();
+        ReminderWindow* reminder = form.sideWindows().reminderWindow();
         clock.now = QTime(8, 4, 59);
         reminder->Text1->setPlainText(message);
         reminder->Text2->setText(QStringLiteral("08:05:00"));
         reminder->Command1_Click();
         clock.now = QTime(8, 5, 0);
         reminder->Timer1_Timer();
-        form.Timer1_Timer();
+        form.tick();
     }
 
-    Form1 form{services()};
+    MainWindow form{services()};
 };
 
 } // namespace
 
-class TestForm1Reading : public QObject
+class TestReadingCommands : public QObject
 {
     Q_OBJECT
 
@@ -105,7 +106,7 @@ private Q_SLOTS:
     void ratesAndVolume();
 };
 
-void TestForm1Reading::voiceChoice_data()
+void TestReadingCommands::voiceChoice_data()
 {
     QTest::addColumn<QList<VoiceInfo>>("voices");
     QTest::addColumn<int>("chinese");
@@ -164,7 +165,7 @@ void TestForm1Reading::voiceChoice_data()
         << many << -1 << 130 << QStringList{kNoChinese} << 130 << QString() << false;
 }
 
-void TestForm1Reading::voiceChoice()
+void TestReadingCommands::voiceChoice()
 {
     QFETCH(QList<VoiceInfo>, voices);
     QFETCH(int, chinese);
@@ -183,17 +184,18 @@ void TestForm1Reading::voiceChoice()
         QCOMPARE(request.icon, MessageBoxPort::Icon::None);
     }
     QCOMPARE(h.engine.currentVoice(), currentVoice);
-    QCOMPARE(h.form.Combo1->currentText(), comboText);
-    QCOMPARE(h.form.Combo1->count(), voices.size());
+    QCOMPARE(control<QComboBox>(h.form, "Combo1")->currentText(), comboText);
+    QCOMPARE(control<QComboBox>(h.form, "Combo1")->count(), voices.size());
     for (int i = 0; i < voices.size(); ++i) {
         const VoiceInfo& v = voices.at(i);
-        QCOMPARE(h.form.Combo1->itemText(i), v.description.isEmpty() ? v.id : v.description);
+        QCOMPARE(control<QComboBox>(h.form, "Combo1")->itemText(i),
+                 v.description.isEmpty() ? v.id : v.description);
     }
-    QCOMPARE(h.form.Check2->isEnabled(), mixedEnabled);
+    QCOMPARE(control<QCheckBox>(h.form, "Check2")->isEnabled(), mixedEnabled);
     QCOMPARE(h.engine.rate(), -1);
 }
 
-void TestForm1Reading::readCommands_data()
+void TestReadingCommands::readCommands_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("textlength");
@@ -211,7 +213,7 @@ void TestForm1Reading::readCommands_data()
         << thirty << 45 << QString() << QStringLiteral("111");
 }
 
-void TestForm1Reading::readCommands()
+void TestReadingCommands::readCommands()
 {
     QFETCH(QString, text);
     QFETCH(int, textlength);
@@ -219,7 +221,7 @@ void TestForm1Reading::readCommands()
     QFETCH(QString, states);
 
     Harness h;
-    h.form.setDocumentText(text);
+    h.form.documents().setDocumentText(text);
     h.reading().setTextlength(textlength);
     h.click(ReadingController::Read);
 
@@ -238,7 +240,7 @@ void TestForm1Reading::readCommands()
     QCOMPARE(h.reading().stopped(), text.isEmpty() ? -1 : 0);
 }
 
-void TestForm1Reading::commandStates()
+void TestReadingCommands::commandStates()
 {
     Harness h;
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
@@ -246,12 +248,12 @@ void TestForm1Reading::commandStates()
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
 
     h.click(ReadingController::PauseResume);
-    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("继续"));
+    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("继续"));
     QCOMPARE(h.enabledStates(), QStringLiteral("001"));
     QVERIFY(h.engine.paused());
 
     h.click(ReadingController::PauseResume);
-    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("暂停"));
+    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("暂停"));
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
     QVERIFY(!h.engine.paused());
 
@@ -267,7 +269,7 @@ void TestForm1Reading::commandStates()
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
 }
 
-void TestForm1Reading::pauseAfterTheEndDoesNotResumeOnRead()
+void TestReadingCommands::pauseAfterTheEndDoesNotResumeOnRead()
 {
     Harness h;
     h.click(ReadingController::Read);
@@ -277,14 +279,14 @@ void TestForm1Reading::pauseAfterTheEndDoesNotResumeOnRead()
     h.click(ReadingController::Read);
     QCOMPARE(h.engine.resumeCalls(), 0);
     QCOMPARE(h.reading().paused(), 1);
-    QCOMPARE(h.form.Label2[3]->text(), QStringLiteral("继续"));
+    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("继续"));
 }
 
-void TestForm1Reading::mixedRunsSpeakInTurn()
+void TestReadingCommands::mixedRunsSpeakInTurn()
 {
     Harness h;
-    h.form.setDocumentText(QStringLiteral("Hello世界, OK!"));
-    h.form.Check2->setChecked(true);
+    h.form.documents().setDocumentText(QStringLiteral("Hello世界, OK!"));
+    control<QCheckBox>(h.form, "Check2")->setChecked(true);
     h.click(ReadingController::Read);
 
     // Runs 「Hello」 in English, 「世界, 」 in Chinese, 「OK!」 in English.
@@ -303,19 +305,19 @@ void TestForm1Reading::mixedRunsSpeakInTurn()
     QCOMPARE(h.engine.spoken().at(2).voice, 4);
     h.engine.raiseWord(0, 2);
     QCOMPARE(h.selStart(), 9);
-    QCOMPARE(h.form.Label1->text(), QStringLiteral("OK"));
+    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), QStringLiteral("OK"));
     h.engine.raiseEndStream();
     QCOMPARE(h.engine.spoken().size(), 3); // no loop: the reading ended
     QCOMPARE(h.enabledStates(), QStringLiteral("111"));
 }
 
-void TestForm1Reading::mixedLoopAndStop()
+void TestReadingCommands::mixedLoopAndStop()
 {
     Harness h;
     // Every character changes language: as many runs as characters.
-    h.form.setDocumentText(QStringLiteral("a中b文"));
-    h.form.Check2->setChecked(true);
-    h.form.Check1->setChecked(true);
+    h.form.documents().setDocumentText(QStringLiteral("a中b文"));
+    control<QCheckBox>(h.form, "Check2")->setChecked(true);
+    control<QCheckBox>(h.form, "Check1")->setChecked(true);
     h.click(ReadingController::Read);
     for (int i = 0; i < 4; ++i)
         h.engine.raiseEndStream();
@@ -331,12 +333,12 @@ void TestForm1Reading::mixedLoopAndStop()
     QCOMPARE(h.engine.spoken().size(), 5);
 }
 
-void TestForm1Reading::plainLoopRereadsFromTheStart()
+void TestReadingCommands::plainLoopRereadsFromTheStart()
 {
     Harness h;
     const QString text = QStringLiteral("0123456789 looped words");
-    h.form.setDocumentText(text);
-    h.form.Check1->setChecked(true);
+    h.form.documents().setDocumentText(text);
+    control<QCheckBox>(h.form, "Check1")->setChecked(true);
     h.reading().setTextlength(10);
     h.click(ReadingController::Read);
     h.engine.raiseEndStream();
@@ -354,7 +356,7 @@ void TestForm1Reading::plainLoopRereadsFromTheStart()
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
 }
 
-void TestForm1Reading::announcementInterruptsReading_data()
+void TestReadingCommands::announcementInterruptsReading_data()
 {
     QTest::addColumn<bool>("mixed");
     QTest::addColumn<bool>("paused");
@@ -372,7 +374,7 @@ void TestForm1Reading::announcementInterruptsReading_data()
     QTest::newRow("mixed, paused") << true << true << 1 << 1 << QStringLiteral("界, ") << 2 << 6;
 }
 
-void TestForm1Reading::announcementInterruptsReading()
+void TestReadingCommands::announcementInterruptsReading()
 {
     QFETCH(bool, mixed);
     QFETCH(bool, paused);
@@ -383,14 +385,14 @@ void TestForm1Reading::announcementInterruptsReading()
     QFETCH(int, restStart);
 
     Harness h;
-    h.form.setDocumentText(QStringLiteral("Hello世界, OK!"));
-    h.form.Check2->setChecked(mixed);
+    h.form.documents().setDocumentText(QStringLiteral("Hello世界, OK!"));
+    control<QCheckBox>(h.form, "Check2")->setChecked(mixed);
     h.click(ReadingController::Read);
     for (int i = 0; i < endsBefore; ++i)
         h.engine.raiseEndStream();
     h.engine.raiseWord(heard, 1);
-    const QString word = h.form.Label1->text();
-    const int knob = h.form.Cmdlength->x();
+    const QString word = control<QLabel>(h.form, "Label1")->text();
+    const int knob = control<QPushButton>(h.form, "Cmdlength")->x();
     const QString states = h.enabledStates();
     if (paused)
         h.click(ReadingController::PauseResume);
@@ -400,9 +402,9 @@ void TestForm1Reading::announcementInterruptsReading()
     QVERIFY(!h.engine.paused()); // heard even when the reading was paused
     // Its words are not the document's.
     h.engine.raiseWord(0, 1);
-    QCOMPARE(h.form.Label1->text(), word);
+    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), word);
     QCOMPARE(h.selection(), word);
-    QCOMPARE(h.form.Cmdlength->x(), knob);
+    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), knob);
     h.engine.raiseEndStream();
 
     // The reading carries on from the word it was interrupted at, paused if it was.
@@ -410,7 +412,7 @@ void TestForm1Reading::announcementInterruptsReading()
     QCOMPARE(h.engine.spoken().last().voice, voice);
     QCOMPARE(h.engine.paused(), paused);
     QCOMPARE(h.reading().paused(), paused ? 1 : 0);
-    QCOMPARE(h.form.Label2[3]->text(), paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    QCOMPARE(command(h.form, 3)->text(), paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
     if (paused)
         h.click(ReadingController::PauseResume);
     QCOMPARE(h.enabledStates(), states);
@@ -422,7 +424,7 @@ void TestForm1Reading::announcementInterruptsReading()
     QCOMPARE(h.engine.spoken().size(), (mixed ? 4 : 3) + endsBefore);
 }
 
-void TestForm1Reading::wordEvents_data()
+void TestReadingCommands::wordEvents_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("textlength");
@@ -441,7 +443,7 @@ void TestForm1Reading::wordEvents_data()
         << QStringLiteral("short") << 0 << 50 << 3 << 5 << 0;
 }
 
-void TestForm1Reading::wordEvents()
+void TestReadingCommands::wordEvents()
 {
     QFETCH(QString, text);
     QFETCH(int, textlength);
@@ -451,41 +453,42 @@ void TestForm1Reading::wordEvents()
     QFETCH(int, expectedLength);
 
     Harness h;
-    h.form.setDocumentText(text);
+    h.form.documents().setDocumentText(text);
     h.reading().setTextlength(textlength);
     h.click(ReadingController::Read);
-    h.form.Texten->moveCursor(QTextCursor::Start);
+    textEdit(h.form)->moveCursor(QTextCursor::Start);
     h.engine.raiseWord(position, length);
     QCOMPARE(h.selStart(), expectedStart);
     QCOMPARE(h.selLength(), expectedLength);
 }
 
-void TestForm1Reading::knobFollowsTheWord()
+void TestReadingCommands::knobFollowsTheWord()
 {
     Harness h;
-    h.form.setDocumentText(QString(200, u'x'));
-    h.form.Labtxtlength->setGeometry(100, h.form.Labtxtlength->y(), 400, 4);
+    h.form.documents().setDocumentText(QString(200, u'x'));
+    control<QLabel>(h.form, "Labtxtlength")
+        ->setGeometry(100, control<QLabel>(h.form, "Labtxtlength")->y(), 400, 4);
     h.click(ReadingController::Read);
     h.engine.raiseWord(50, 1);
-    QCOMPARE(h.form.Cmdlength->x(), 200);
-    QCOMPARE(h.form.Label1->text(), QStringLiteral("x"));
+    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), 200);
+    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), QStringLiteral("x"));
 }
 
-void TestForm1Reading::wordAfterTheBoxWasEmptied()
+void TestReadingCommands::wordAfterTheBoxWasEmptied()
 {
     Harness h;
     h.click(ReadingController::Read);
     h.engine.raiseWord(3, 2);
-    const int knob = h.form.Cmdlength->x();
-    const QString word = h.form.Label1->text();
-    h.form.Texten->clear();
+    const int knob = control<QPushButton>(h.form, "Cmdlength")->x();
+    const QString word = control<QLabel>(h.form, "Label1")->text();
+    textEdit(h.form)->clear();
     h.engine.raiseWord(20, 4);
     QCOMPARE(h.selStart(), 0);
-    QCOMPARE(h.form.Cmdlength->x(), knob);
-    QCOMPARE(h.form.Label1->text(), word);
+    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), knob);
+    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), word);
 }
 
-void TestForm1Reading::characterLoadedFollowsSentences()
+void TestReadingCommands::characterLoadedFollowsSentences()
 {
     Harness h;
     CharacterLoader loader(h.agent, h.messages, *std::make_unique<CommonDialog>(h.dialog),
@@ -494,7 +497,7 @@ void TestForm1Reading::characterLoadedFollowsSentences()
     h.click(ReadingController::ShowCharacter);
     QCOMPARE(h.reading().agentshow(), 1);
     QVERIFY(h.messages.shown.isEmpty());
-    QCOMPARE(h.form.Label2[2]->text(), QStringLiteral("隐藏精灵"));
+    QCOMPARE(command(h.form, 2)->text(), QStringLiteral("隐藏精灵"));
     FakeAgentCharacter* genie = h.agent.character(QStringLiteral("merlin"));
     QVERIFY(genie);
     QCOMPARE(genie->requests.mid(0, 3),
@@ -502,12 +505,12 @@ void TestForm1Reading::characterLoadedFollowsSentences()
                           QStringLiteral("Speak Hello! What can I do For you ?")}));
 
     h.click(ReadingController::ShowCharacter); // hide: still loaded
-    QCOMPARE(h.form.Label2[2]->text(), QStringLiteral("显示精灵"));
+    QCOMPARE(command(h.form, 2)->text(), QStringLiteral("显示精灵"));
     QCOMPARE(h.reading().agentshow(), 1);
 
-    h.form.setDocumentText(QStringLiteral("First one. Second one."));
+    h.form.documents().setDocumentText(QStringLiteral("First one. Second one."));
     h.click(ReadingController::Read);
-    h.form.Texten->moveCursor(QTextCursor::Start);
+    textEdit(h.form)->moveCursor(QTextCursor::Start);
     h.engine.raiseWord(0, 5);
     QCOMPARE(h.selLength(), 0); // no word following
     h.engine.raiseSentence(11, 11);
@@ -524,21 +527,21 @@ void TestForm1Reading::characterLoadedFollowsSentences()
     QCOMPARE(genie->requests, QStringList{QStringLiteral("EndSentence")});
 }
 
-void TestForm1Reading::ratesAndVolume()
+void TestReadingCommands::ratesAndVolume()
 {
     Harness h;
     h.click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
-    h.form.Slider1->setValue(h.form.Slider1->minimum());
+    control<QSlider>(h.form, "Slider1")->setValue(control<QSlider>(h.form, "Slider1")->minimum());
     QCOMPARE(h.engine.rate(), -10);
-    h.form.Slider1->setValue(h.form.Slider1->maximum());
+    control<QSlider>(h.form, "Slider1")->setValue(control<QSlider>(h.form, "Slider1")->maximum());
     QCOMPARE(h.engine.rate(), 10);
-    QCOMPARE(h.form.Label4->text(), QStringLiteral("音量："));
-    h.form.Slider2->setValue(0);
+    QCOMPARE(control<QLabel>(h.form, "Label4")->text(), QStringLiteral("音量："));
+    control<QSlider>(h.form, "Slider2")->setValue(0);
     QCOMPARE(h.engine.volume(), 0);
-    QCOMPARE(h.form.Label4->text(), QStringLiteral("音量：0"));
+    QCOMPARE(control<QLabel>(h.form, "Label4")->text(), QStringLiteral("音量：0"));
     QCOMPARE(h.engine.calls.size(), callsBefore); // the reading was not restarted
 }
 
-QTEST_MAIN(TestForm1Reading)
-#include "tst_form1_reading.moc"
+QTEST_MAIN(TestReadingCommands)
+#include "tst_reading_commands.moc"
