@@ -8,7 +8,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 
@@ -17,6 +19,7 @@ namespace lirondo {
 namespace {
 
 const QColor kMagenta(255, 0, 255);
+const QColor kKnobYellow(255, 255, 0);
 
 void setTextColour(QWidget* widget, const QColor& colour)
 {
@@ -182,6 +185,93 @@ void ReadingPanel::createHoverFrame()
         line->setAttribute(Qt::WA_TransparentForMouseEvents);
         line->hide();
         m_hoverLines[i] = line;
+    }
+}
+
+// ---- The locator's track and knob ----
+
+int ReadingPanel::trackLeft() const
+{
+    return m_track->x();
+}
+
+int ReadingPanel::trackWidth() const
+{
+    return m_track->width();
+}
+
+void ReadingPanel::setKnobLeft(int left)
+{
+    m_knob->move(left, m_knob->y());
+}
+
+Locator::Geometry ReadingPanel::trackGeometry() const
+{
+    return {m_track->x(), m_track->width(), m_knob->width()};
+}
+
+void ReadingPanel::placeKnob(int offset, int length, const QString& tip)
+{
+    setKnobLeft(length > 0 ? vbRoundToInt(double(std::clamp(offset, 0, length)) / length *
+                                              m_track->width() +
+                                          m_track->x())
+                           : m_track->x());
+    m_knob->setToolTip(tip);
+}
+
+void ReadingPanel::clearKnobToolTip()
+{
+    m_knob->setToolTip(QString());
+}
+
+void ReadingPanel::setKnobColour(const QColor& colour)
+{
+    // Moves come in bursts; a style sheet set anew restyles the button every time.
+    const QString sheet = QStringLiteral("background-color: rgb(%1, %2, %3); border: none;")
+                              .arg(colour.red())
+                              .arg(colour.green())
+                              .arg(colour.blue());
+    if (m_knob->styleSheet() != sheet)
+        m_knob->setStyleSheet(sheet);
+}
+
+bool ReadingPanel::knobEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        m_locator.press();
+        Q_EMIT knobPressed();
+        return true;
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPointF inPanel = m_knob->mapToParent(mouse->position());
+        setKnobColour(kKnobYellow);
+        if (const auto left = m_locator.dragTo(vbRoundToInt(inPanel.x()), trackGeometry()))
+            setKnobLeft(*left);
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const int offset = m_locator.release(m_knob->x(), trackGeometry(), m_textLength());
+        Q_EMIT readingStartChosen(offset, true);
+        m_knob->setToolTip(QString::number(offset));
+        return true;
+    }
+    case QEvent::KeyPress: {
+        const auto left =
+            Locator::keyTo(static_cast<QKeyEvent*>(event)->key(), m_knob->x(), trackGeometry());
+        if (!left)
+            return false;
+        // As a press, a move and a release, but the focus stays on the knob for the next key.
+        Q_EMIT knobPressed();
+        setKnobLeft(*left);
+        const int offset = Locator::offsetForKnob(*left, trackGeometry(), m_textLength());
+        Q_EMIT readingStartChosen(offset, false);
+        m_knob->setToolTip(QString::number(offset));
+        return true;
+    }
+    default:
+        return false;
     }
 }
 

@@ -1,5 +1,5 @@
-// The reading panel's state as the reading and the session see it, the locator's knob
-// and the hover feedback.
+// The reading panel's state as the reading and the session see it, and its hover
+// feedback.
 
 #include "common/VbMath.h"
 #include "shell/CommandLabel.h"
@@ -23,8 +23,6 @@ namespace {
 
 const QColor kLitText(0, 0, 255);
 const QColor kUnlitText(0, 0, 0);
-const QColor kKnobGreen(0, 255, 0);
-const QColor kKnobYellow(255, 255, 0);
 
 // Disabled text keeps its greyed look: only the normal colour groups change.
 void setLabelColour(QWidget* label, const QColor& colour)
@@ -183,91 +181,6 @@ void ReadingPanel::fitWord()
     m_wordLabel->resize(fit.width, m_wordLabel->height());
 }
 
-int ReadingPanel::trackLeft() const
-{
-    return m_track->x();
-}
-
-int ReadingPanel::trackWidth() const
-{
-    return m_track->width();
-}
-
-void ReadingPanel::setKnobLeft(int left)
-{
-    m_knob->move(left, m_knob->y());
-}
-
-Locator::Geometry ReadingPanel::trackGeometry() const
-{
-    return {m_track->x(), m_track->width(), m_knob->width()};
-}
-
-void ReadingPanel::placeKnob(int offset, int length, const QString& tip)
-{
-    setKnobLeft(length > 0 ? vbRoundToInt(double(std::clamp(offset, 0, length)) / length *
-                                              m_track->width() +
-                                          m_track->x())
-                           : m_track->x());
-    m_knob->setToolTip(tip);
-}
-
-void ReadingPanel::clearKnobToolTip()
-{
-    m_knob->setToolTip(QString());
-}
-
-void ReadingPanel::setKnobColour(const QColor& colour)
-{
-    // Moves come in bursts; a style sheet set anew restyles the button every time.
-    const QString sheet = QStringLiteral("background-color: rgb(%1, %2, %3); border: none;")
-                              .arg(colour.red())
-                              .arg(colour.green())
-                              .arg(colour.blue());
-    if (m_knob->styleSheet() != sheet)
-        m_knob->setStyleSheet(sheet);
-}
-
-bool ReadingPanel::knobEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        m_locator.press();
-        Q_EMIT knobPressed();
-        return true;
-    case QEvent::MouseMove: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const QPointF inPanel = m_knob->mapToParent(mouse->position());
-        setKnobColour(kKnobYellow);
-        if (const auto left = m_locator.dragTo(vbRoundToInt(inPanel.x()), trackGeometry()))
-            setKnobLeft(*left);
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        const int offset = m_locator.release(m_knob->x(), trackGeometry(), m_textLength());
-        Q_EMIT readingStartChosen(offset, true);
-        m_knob->setToolTip(QString::number(offset));
-        return true;
-    }
-    case QEvent::KeyPress: {
-        const auto left =
-            Locator::keyTo(static_cast<QKeyEvent*>(event)->key(), m_knob->x(), trackGeometry());
-        if (!left)
-            return false;
-        // As a press, a move and a release, but the focus stays on the knob for the next key.
-        Q_EMIT knobPressed();
-        setKnobLeft(*left);
-        const int offset = Locator::offsetForKnob(*left, trackGeometry(), m_textLength());
-        Q_EMIT readingStartChosen(offset, false);
-        m_knob->setToolTip(QString::number(offset));
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 int ReadingPanel::speakerTop() const
 {
     return m_speaker->y();
@@ -331,7 +244,7 @@ void ReadingPanel::lightCommand(int index)
 
 void ReadingPanel::clearHover()
 {
-    setKnobColour(kKnobGreen);
+    setKnobColour(QColor(0, 255, 0)); // the knob's rest colour
     for (QWidget* line : m_hoverLines)
         line->hide();
     for (CommandLabel* label : m_commands)

@@ -23,6 +23,9 @@ public:
     explicit ReadingTextEdit(QWidget* parent = nullptr);
     ~ReadingTextEdit() override;
 
+    // The design text: how to use the program, with nothing before it to undo to.
+    void showUsageNote();
+
     // Shows a document in place of the one shown (which the box keeps, so that Ctrl+Z
     // brings it back, as one step) and ends a load under way. The document must have a
     // QPlainTextDocumentLayout.

@@ -1,19 +1,11 @@
 #include "assistant/CharacterLoader.h"
 #include "common/CommonDialog.h"
+#include "fakes/FakeReadingView.h"
 #include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
-#include "shell/CommandLabel.h"
-#include "shell/MainWindow.h"
-#include "shell/ReadingTextEdit.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSlider>
 #include <QTest>
 
 using namespace lirondo;
@@ -42,42 +34,44 @@ QList<VoiceInfo> espeakLikeVoices()
               {QStringLiteral("en-us"), QStringLiteral("en")})};
 }
 
+// The reading commands and the engine's events over a fake view of the window.
 struct Harness : MainWindowFakes
 {
     explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices())
         : MainWindowFakes(std::move(voices))
-    {}
+    {
+        reading.defaultCharacterPath = loader.defaultCharacterPath();
+        reading.loadCharacter = [this](const QString& path) -> AgentCharacter* {
+            return loader.LoadCharacter(path) ? loader.Genie() : nullptr;
+        };
+        reading.setUpVoices();
+        view.document = QStringLiteral("The box starts with a note on how to use the program.");
+    }
 
-    ReadingController& reading() { return form.reading(); }
-    void click(int index) { reading().Label2_Click(index); }
-    QString selection() const { return textEdit(form)->textCursor().selectedText(); }
-    int selStart() const { return textEdit(form)->textCursor().selectionStart(); }
-    int selLength() const
-    {
-        const QTextCursor c = textEdit(form)->textCursor();
-        return c.selectionEnd() - c.selectionStart();
-    }
-    QString enabledStates() const
-    {
-        QString s;
-        for (int i : {0, 1, 3})
-            s += command(form, i)->isEnabled() ? u'1' : u'0';
-        return s;
-    }
+    void click(int index) { reading.Label2_Click(index); }
+    QString selection() const { return view.selectedText(); }
+    int selStart() const { return view.selStart; }
+    int selLength() const { return view.selLength; }
+    QString enabledStates() const { return view.commandRow(); }
     // A reminder set for 08:05 comes due and the main window's tick announces it.
     void announce(const QString& message)
     {
-        ReminderWindow* reminder = form.sideWindows().reminderWindow();
         clock.now = QTime(8, 4, 59);
-        reminder->Text1->setPlainText(message);
-        reminder->Text2->setText(QStringLiteral("08:05:00"));
-        reminder->Command1_Click();
+        reminder.Text1->setPlainText(message);
+        reminder.Text2->setText(QStringLiteral("08:05:00"));
+        reminder.Command1_Click();
         clock.now = QTime(8, 5, 0);
-        reminder->Timer1_Timer();
-        form.tick();
+        reminder.Timer1_Timer();
+        QVERIFY(reminder.isDue());
+        reading.interruptForAnnouncement();
+        reminder.announce();
     }
 
-    MainWindow form{services()};
+    CommonDialog commonDialog{dialog};
+    CharacterLoader loader{agent, messages, commonDialog, QStringLiteral("/opt/lirondo/bin")};
+    FakeReadingView view;
+    ReadingController reading{engine, view, messages, gbk};
+    ReminderWindow reminder{clock, messages, engine, [this] { return reading.Genie(); }};
 };
 
 } // namespace
@@ -176,22 +170,21 @@ void TestReadingCommands::voiceChoice()
     QFETCH(bool, mixedEnabled);
 
     Harness h(voices);
-    QCOMPARE(h.reading().voiceTable().chinese, chinese);
-    QCOMPARE(h.reading().voiceTable().english, english);
+    QCOMPARE(h.reading.voiceTable().chinese, chinese);
+    QCOMPARE(h.reading.voiceTable().english, english);
     QCOMPARE(h.messages.texts(), messages);
     for (const auto& request : std::as_const(h.messages.shown)) {
         QCOMPARE(request.buttons, MessageBoxPort::Buttons::Ok);
         QCOMPARE(request.icon, MessageBoxPort::Icon::None);
     }
     QCOMPARE(h.engine.currentVoice(), currentVoice);
-    QCOMPARE(control<QComboBox>(h.form, "Combo1")->currentText(), comboText);
-    QCOMPARE(control<QComboBox>(h.form, "Combo1")->count(), voices.size());
+    QCOMPARE(h.view.voiceText, comboText);
+    QCOMPARE(h.view.voices.size(), voices.size());
     for (int i = 0; i < voices.size(); ++i) {
         const VoiceInfo& v = voices.at(i);
-        QCOMPARE(control<QComboBox>(h.form, "Combo1")->itemText(i),
-                 v.description.isEmpty() ? v.id : v.description);
+        QCOMPARE(h.view.voices.at(i), v.description.isEmpty() ? v.id : v.description);
     }
-    QCOMPARE(control<QCheckBox>(h.form, "Check2")->isEnabled(), mixedEnabled);
+    QCOMPARE(h.view.mixedEnabled, mixedEnabled);
     QCOMPARE(h.engine.rate(), -1);
 }
 
@@ -221,8 +214,8 @@ void TestReadingCommands::readCommands()
     QFETCH(QString, states);
 
     Harness h;
-    h.form.documents().setDocumentText(text);
-    h.reading().setTextlength(textlength);
+    h.view.document = text;
+    h.reading.setTextlength(textlength);
     h.click(ReadingController::Read);
 
     const auto said = h.engine.spoken();
@@ -237,7 +230,7 @@ void TestReadingCommands::readCommands()
         QCOMPARE(h.selection(), spoken);
     }
     QCOMPARE(h.enabledStates(), states);
-    QCOMPARE(h.reading().stopped(), text.isEmpty() ? -1 : 0);
+    QCOMPARE(h.reading.stopped(), text.isEmpty() ? -1 : 0);
 }
 
 void TestReadingCommands::commandStates()
@@ -248,12 +241,12 @@ void TestReadingCommands::commandStates()
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
 
     h.click(ReadingController::PauseResume);
-    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("继续"));
+    QCOMPARE(h.view.captions[3], QStringLiteral("继续"));
     QCOMPARE(h.enabledStates(), QStringLiteral("001"));
     QVERIFY(h.engine.paused());
 
     h.click(ReadingController::PauseResume);
-    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("暂停"));
+    QCOMPARE(h.view.captions[3], QStringLiteral("暂停"));
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
     QVERIFY(!h.engine.paused());
 
@@ -262,7 +255,7 @@ void TestReadingCommands::commandStates()
 
     h.click(ReadingController::Stop);
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
-    QCOMPARE(h.reading().stopped(), -1);
+    QCOMPARE(h.reading.stopped(), -1);
     QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
 
     h.click(7); // no such command
@@ -275,18 +268,18 @@ void TestReadingCommands::pauseAfterTheEndDoesNotResumeOnRead()
     h.click(ReadingController::Read);
     h.engine.raiseEndStream();
     h.click(ReadingController::PauseResume);
-    QCOMPARE(h.reading().paused(), 1);
+    QCOMPARE(h.reading.paused(), 1);
     h.click(ReadingController::Read);
     QCOMPARE(h.engine.resumeCalls(), 0);
-    QCOMPARE(h.reading().paused(), 1);
-    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("继续"));
+    QCOMPARE(h.reading.paused(), 1);
+    QCOMPARE(h.view.captions[3], QStringLiteral("继续"));
 }
 
 void TestReadingCommands::mixedRunsSpeakInTurn()
 {
     Harness h;
-    h.form.documents().setDocumentText(QStringLiteral("Hello世界, OK!"));
-    control<QCheckBox>(h.form, "Check2")->setChecked(true);
+    h.view.document = QStringLiteral("Hello世界, OK!");
+    h.view.mixed = true;
     h.click(ReadingController::Read);
 
     // Runs 「Hello」 in English, 「世界, 」 in Chinese, 「OK!」 in English.
@@ -305,7 +298,7 @@ void TestReadingCommands::mixedRunsSpeakInTurn()
     QCOMPARE(h.engine.spoken().at(2).voice, 4);
     h.engine.raiseWord(0, 2);
     QCOMPARE(h.selStart(), 9);
-    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), QStringLiteral("OK"));
+    QCOMPARE(h.view.word, QStringLiteral("OK"));
     h.engine.raiseEndStream();
     QCOMPARE(h.engine.spoken().size(), 3); // no loop: the reading ended
     QCOMPARE(h.enabledStates(), QStringLiteral("111"));
@@ -315,9 +308,9 @@ void TestReadingCommands::mixedLoopAndStop()
 {
     Harness h;
     // Every character changes language: as many runs as characters.
-    h.form.documents().setDocumentText(QStringLiteral("a中b文"));
-    control<QCheckBox>(h.form, "Check2")->setChecked(true);
-    control<QCheckBox>(h.form, "Check1")->setChecked(true);
+    h.view.document = QStringLiteral("a中b文");
+    h.view.mixed = true;
+    h.view.loop = true;
     h.click(ReadingController::Read);
     for (int i = 0; i < 4; ++i)
         h.engine.raiseEndStream();
@@ -326,7 +319,7 @@ void TestReadingCommands::mixedLoopAndStop()
         texts << call.text;
     QCOMPARE(texts, (QStringList{QStringLiteral("a"), QStringLiteral("中"), QStringLiteral("b"),
                                  QStringLiteral("文"), QStringLiteral("a")}));
-    QCOMPARE(h.reading().runindex(), 0);
+    QCOMPARE(h.reading.runindex(), 0);
 
     h.click(ReadingController::Stop);
     h.engine.raiseEndStream(); // the reminder's speech, say
@@ -337,9 +330,9 @@ void TestReadingCommands::plainLoopRereadsFromTheStart()
 {
     Harness h;
     const QString text = QStringLiteral("0123456789 looped words");
-    h.form.documents().setDocumentText(text);
-    control<QCheckBox>(h.form, "Check1")->setChecked(true);
-    h.reading().setTextlength(10);
+    h.view.document = text;
+    h.view.loop = true;
+    h.reading.setTextlength(10);
     h.click(ReadingController::Read);
     h.engine.raiseEndStream();
     h.engine.raiseEndStream();
@@ -385,14 +378,14 @@ void TestReadingCommands::announcementInterruptsReading()
     QFETCH(int, restStart);
 
     Harness h;
-    h.form.documents().setDocumentText(QStringLiteral("Hello世界, OK!"));
-    control<QCheckBox>(h.form, "Check2")->setChecked(mixed);
+    h.view.document = QStringLiteral("Hello世界, OK!");
+    h.view.mixed = mixed;
     h.click(ReadingController::Read);
     for (int i = 0; i < endsBefore; ++i)
         h.engine.raiseEndStream();
     h.engine.raiseWord(heard, 1);
-    const QString word = control<QLabel>(h.form, "Label1")->text();
-    const int knob = control<QPushButton>(h.form, "Cmdlength")->x();
+    const QString word = h.view.word;
+    const int knob = h.view.knob;
     const QString states = h.enabledStates();
     if (paused)
         h.click(ReadingController::PauseResume);
@@ -402,17 +395,17 @@ void TestReadingCommands::announcementInterruptsReading()
     QVERIFY(!h.engine.paused()); // heard even when the reading was paused
     // Its words are not the document's.
     h.engine.raiseWord(0, 1);
-    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), word);
+    QCOMPARE(h.view.word, word);
     QCOMPARE(h.selection(), word);
-    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), knob);
+    QCOMPARE(h.view.knob, knob);
     h.engine.raiseEndStream();
 
     // The reading carries on from the word it was interrupted at, paused if it was.
     QCOMPARE(h.engine.spoken().last().text, rest);
     QCOMPARE(h.engine.spoken().last().voice, voice);
     QCOMPARE(h.engine.paused(), paused);
-    QCOMPARE(h.reading().paused(), paused ? 1 : 0);
-    QCOMPARE(command(h.form, 3)->text(), paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    QCOMPARE(h.reading.paused(), paused ? 1 : 0);
+    QCOMPARE(h.view.captions[3], paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
     if (paused)
         h.click(ReadingController::PauseResume);
     QCOMPARE(h.enabledStates(), states);
@@ -453,10 +446,10 @@ void TestReadingCommands::wordEvents()
     QFETCH(int, expectedLength);
 
     Harness h;
-    h.form.documents().setDocumentText(text);
-    h.reading().setTextlength(textlength);
+    h.view.document = text;
+    h.reading.setTextlength(textlength);
     h.click(ReadingController::Read);
-    textEdit(h.form)->moveCursor(QTextCursor::Start);
+    h.view.setSelection(0, 0);
     h.engine.raiseWord(position, length);
     QCOMPARE(h.selStart(), expectedStart);
     QCOMPARE(h.selLength(), expectedLength);
@@ -465,13 +458,12 @@ void TestReadingCommands::wordEvents()
 void TestReadingCommands::knobFollowsTheWord()
 {
     Harness h;
-    h.form.documents().setDocumentText(QString(200, u'x'));
-    control<QLabel>(h.form, "Labtxtlength")
-        ->setGeometry(100, control<QLabel>(h.form, "Labtxtlength")->y(), 400, 4);
+    h.view.document = QString(200, u'x');
+    h.view.track = {100, 400};
     h.click(ReadingController::Read);
     h.engine.raiseWord(50, 1);
-    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), 200);
-    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), QStringLiteral("x"));
+    QCOMPARE(h.view.knob, 200);
+    QCOMPARE(h.view.word, QStringLiteral("x"));
 }
 
 void TestReadingCommands::wordAfterTheBoxWasEmptied()
@@ -479,25 +471,23 @@ void TestReadingCommands::wordAfterTheBoxWasEmptied()
     Harness h;
     h.click(ReadingController::Read);
     h.engine.raiseWord(3, 2);
-    const int knob = control<QPushButton>(h.form, "Cmdlength")->x();
-    const QString word = control<QLabel>(h.form, "Label1")->text();
-    textEdit(h.form)->clear();
+    const int knob = h.view.knob;
+    const QString word = h.view.word;
+    h.view.document.clear();
     h.engine.raiseWord(20, 4);
     QCOMPARE(h.selStart(), 0);
-    QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(), knob);
-    QCOMPARE(control<QLabel>(h.form, "Label1")->text(), word);
+    QCOMPARE(h.view.knob, knob);
+    QCOMPARE(h.view.word, word);
 }
 
 void TestReadingCommands::characterLoadedFollowsSentences()
 {
     Harness h;
-    CharacterLoader loader(h.agent, h.messages, *std::make_unique<CommonDialog>(h.dialog),
-                           QStringLiteral("/opt/lirondo/bin"));
-    h.agent.loadablePaths.insert(loader.defaultCharacterPath());
+    h.agent.loadablePaths.insert(h.loader.defaultCharacterPath());
     h.click(ReadingController::ShowCharacter);
-    QCOMPARE(h.reading().agentshow(), 1);
+    QCOMPARE(h.reading.agentshow(), 1);
     QVERIFY(h.messages.shown.isEmpty());
-    QCOMPARE(command(h.form, 2)->text(), QStringLiteral("隐藏精灵"));
+    QCOMPARE(h.view.captions[2], QStringLiteral("隐藏精灵"));
     FakeAgentCharacter* genie = h.agent.character(QStringLiteral("merlin"));
     QVERIFY(genie);
     QCOMPARE(genie->requests.mid(0, 3),
@@ -505,12 +495,12 @@ void TestReadingCommands::characterLoadedFollowsSentences()
                           QStringLiteral("Speak Hello! What can I do For you ?")}));
 
     h.click(ReadingController::ShowCharacter); // hide: still loaded
-    QCOMPARE(command(h.form, 2)->text(), QStringLiteral("显示精灵"));
-    QCOMPARE(h.reading().agentshow(), 1);
+    QCOMPARE(h.view.captions[2], QStringLiteral("显示精灵"));
+    QCOMPARE(h.reading.agentshow(), 1);
 
-    h.form.documents().setDocumentText(QStringLiteral("First one. Second one."));
+    h.view.document = QStringLiteral("First one. Second one.");
     h.click(ReadingController::Read);
-    textEdit(h.form)->moveCursor(QTextCursor::Start);
+    h.view.setSelection(0, 0);
     h.engine.raiseWord(0, 5);
     QCOMPARE(h.selLength(), 0); // no word following
     h.engine.raiseSentence(11, 11);
@@ -532,14 +522,13 @@ void TestReadingCommands::ratesAndVolume()
     Harness h;
     h.click(ReadingController::Read);
     const int callsBefore = int(h.engine.calls.size());
-    control<QSlider>(h.form, "Slider1")->setValue(control<QSlider>(h.form, "Slider1")->minimum());
+    h.reading.Slider1_Scroll(-10);
     QCOMPARE(h.engine.rate(), -10);
-    control<QSlider>(h.form, "Slider1")->setValue(control<QSlider>(h.form, "Slider1")->maximum());
+    h.reading.Slider1_Scroll(10);
     QCOMPARE(h.engine.rate(), 10);
-    QCOMPARE(control<QLabel>(h.form, "Label4")->text(), QStringLiteral("音量："));
-    control<QSlider>(h.form, "Slider2")->setValue(0);
+    h.reading.Slider2_Scroll(0);
     QCOMPARE(h.engine.volume(), 0);
-    QCOMPARE(control<QLabel>(h.form, "Label4")->text(), QStringLiteral("音量：0"));
+    QCOMPARE(h.view.volumeCaption, QStringLiteral("音量：0"));
     QCOMPARE(h.engine.calls.size(), callsBefore); // the reading was not restarted
 }
 
