@@ -123,7 +123,7 @@ ExportResult Exporter::run(const ExportRequest& request,
     if (request.mixed) {
         if (table.chinese < 0 || table.english < 0)
             return fail(ExportStatus::NoMixedVoices);
-        runs.SplitText(text, 0, table.chinese, table.english);
+        runs.split(text, 0, table.chinese, table.english);
         pieces = runs.runCount();
     }
     const auto pieceOffset = [&](qsizetype k) { return request.mixed ? runs.runOffset(k) : 0; };
@@ -174,8 +174,8 @@ ExportResult Exporter::run(const ExportRequest& request,
             bool added = false;
             while (next < pieces && next - ended < kJobsAhead) {
                 const QString piece =
-                    request.mixed ? runs.runtext(next) : text; // the whole text shares
-                const int voice = request.mixed ? runs.runvoice(next) : plainVoice;
+                    request.mixed ? runs.runText(next) : text; // the whole text shares
+                const int voice = request.mixed ? runs.runVoice(next) : plainVoice;
                 s.jobs.push_back({generation, int(next + 1), piece, voiceId(voice)});
                 ++next;
                 added = true;

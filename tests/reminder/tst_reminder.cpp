@@ -171,9 +171,9 @@ private Q_SLOTS:
         // Each announcement first drops what is being spoken, its own last one included.
         QCOMPARE(h.eVoice.calls.size(), 6);
         for (int i = 0; i < 6; i += 2) {
-            QCOMPARE(h.eVoice.calls.at(i).flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.eVoice.calls.at(i).flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
             QCOMPARE(h.eVoice.calls.at(i + 1).text, message);
-            QCOMPARE(h.eVoice.calls.at(i + 1).flags, int(SpeechEngine::Async));
+            QCOMPARE(h.eVoice.calls.at(i + 1).flags.toInt(), int(SpeechEngine::Async));
         }
         const bool speaks = hasCharacter && !characterRefuses;
         QCOMPARE(h.character.requests.count(u"Speak "_s + message), speaks ? 3 : 0);

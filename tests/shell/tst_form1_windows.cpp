@@ -28,8 +28,8 @@ struct Harness : Form1Fakes
 
     FakeAgentCharacter* loadCharacter()
     {
-        agent.loadablePaths.insert(form.reading().defaultCharacterPath);
-        form.reading().Label2_Click(ReadingController::ShowCharacter);
+        agent.loadablePaths.insert(QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
+        form.runCommand(ReadingController::ShowCharacter);
         return agent.character(QStringLiteral("merlin"));
     }
 
@@ -109,7 +109,7 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     ReminderWindow* reminder = h.form.reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(h.form.reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), QStringLiteral("c"));
@@ -124,9 +124,9 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
     QVERIFY(genie->requests.contains(QStringLiteral("Speak 开会")));
 
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 1, 0, 10, 10); // left: nothing
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
     QVERIFY(reminder->isDue());
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(reminder->state(), QStringLiteral("c"));
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
@@ -135,7 +135,7 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
 void TestForm1Windows::aboutOpensOneFeedbackForm()
 {
     Harness h;
-    h.form.reading().Label2_Click(ReadingController::About);
+    h.form.runCommand(ReadingController::About);
     QPointer<FeedbackForm> first = h.form.feedbackForm();
     QVERIFY(first);
     QVERIFY(first->isVisible());
@@ -181,7 +181,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     tick(h.form);
     QPointer<FeedbackForm> about = h.form.feedbackForm();
     QPointer<ReminderWindow> reminder = h.form.reminderWindow();
-    h.form.reading().Label2_Click(ReadingController::Read);
+    h.form.reading().read();
     const int callsBefore = int(h.engine.calls.size());
     int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
     connect(about, &QObject::destroyed, this,
@@ -189,7 +189,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
 
     h.form.Imclose_Click();
     QCOMPARE(h.engine.calls.size(), callsBefore + 1);
-    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+    QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
     QVERIFY(h.form.isHidden());
     QVERIFY(!h.tray.visible);
     QTRY_VERIFY(!about);

@@ -4,14 +4,18 @@
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakSynthesizer.h"
 
+#include <QLoggingCategory>
 #include <QMetaObject>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace lirondo {
+
+namespace {
+Q_LOGGING_CATEGORY(lcSpeech, "lirondo.speech")
+} // namespace
 
 EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output,
                            std::shared_ptr<EspeakSynthesizer> synthesizer, QObject* parent)
@@ -29,11 +33,11 @@ EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output,
     m_sampleRate = m_worker->sampleRate;
     m_voices = m_worker->voices;
     if (m_sampleRate <= 0) {
-        std::fputs("Lirondo: espeak-ng could not start; nothing can be read aloud.\n", stderr);
+        qCWarning(lcSpeech, "espeak-ng could not start; nothing can be read aloud.");
         return;
     }
     if (!m_output || !m_output->start(m_sampleRate)) {
-        std::fputs("Lirondo: the audio output could not be opened; reading on silently.\n", stderr);
+        qCWarning(lcSpeech, "The audio output could not be opened; reading on silently.");
         m_output = std::make_unique<SilentAudioOutput>();
         m_output->start(m_sampleRate);
     }
@@ -130,9 +134,9 @@ void EspeakEngine::setVolume(int volume)
     m_output->setGain(std::clamp(volume, 0, 100) / 100.0);
 }
 
-int EspeakEngine::speak(const QString& text, int flags)
+int EspeakEngine::speak(const QString& text, SpeakFlags flags)
 {
-    if (flags & PurgeBeforeSpeak)
+    if (flags.testFlag(PurgeBeforeSpeak))
         purge();
     if (text.isEmpty() || !isValid())
         return 0;

@@ -44,9 +44,9 @@ public:
     void setVolume(int volume) override;
     // Always returns at once: a call without the Async flag is spoken in the background
     // too, since nothing may block the UI thread.
-    int speak(const QString& text, int flags) override;
+    int speak(const QString& text, SpeakFlags flags) override;
     // A pause holds the output, and lasts over a purge and later speak calls until
-    // resume(), as with the system voice the program was made for.
+    // resume().
     void pause() override;
     void resume() override;
 
