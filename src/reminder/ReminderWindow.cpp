@@ -3,7 +3,6 @@
 #include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
-#include "reminder/TagButton.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -23,10 +22,10 @@ void placeTwips(QWidget* widget, int left, int top, int width, int height)
 
 } // namespace
 
-ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
-                               std::function<AgentCharacter*()> genie, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_messages(messages), m_eVoice(eVoice),
-      m_genie(std::move(genie)), m_reminder(clock)
+ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& engine,
+                               std::function<AgentCharacter*()> character, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_messages(messages), m_engine(engine),
+      m_character(std::move(character)), m_reminder(clock)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("添加计划"));
@@ -58,7 +57,7 @@ ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, Spe
     Command2 = new QPushButton(QStringLiteral("取消"), this);
     placeTwips(Command2, 3000, 2880, 1332, 612);
 
-    Command1 = new TagButton(QStringLiteral(" 确定"), this);
+    Command1 = new QPushButton(QStringLiteral(" 确定"), this);
     placeTwips(Command1, 3000, 3600, 1332, 612);
 
     // The design's captions carry blanks and the fields have none: say what each is.
@@ -67,27 +66,20 @@ ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, Spe
     Text2->setAccessibleDescription(Label3->text().simplified());
     Command1->setAccessibleName(Command1->text().trimmed());
 
-    connect(Command1, &QPushButton::clicked, this, &ReminderWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &ReminderWindow::Command2_Click);
-    connect(&m_reminder, &Reminder::stateChanged, this,
-            [this](const QString& state) { Command1->Tag = state; });
+    connect(Command1, &QPushButton::clicked, this, &ReminderWindow::confirm);
+    connect(Command2, &QPushButton::clicked, this, &ReminderWindow::cancel);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &ReminderWindow::Timer1_Timer);
+    connect(Timer1, &QTimer::timeout, this, &ReminderWindow::tick);
     Timer1->start();
 }
 
 ReminderWindow::~ReminderWindow() = default;
 
-QString ReminderWindow::state() const
-{
-    return Command1->Tag;
-}
-
 void ReminderWindow::announce()
 {
-    Reminder::announce(Text1->toPlainText(), m_genie ? m_genie() : nullptr, m_eVoice);
+    Reminder::announce(Text1->toPlainText(), m_character ? m_character() : nullptr, m_engine);
 }
 
 void ReminderWindow::showAndAttend()
@@ -98,7 +90,7 @@ void ReminderWindow::showAndAttend()
     activateWindow();
 }
 
-void ReminderWindow::Command1_Click()
+void ReminderWindow::confirm()
 {
     if (Reminder::isBlankMessage(Text1->toPlainText())) {
         m_messages.info(QStringLiteral("消息不能为空"));
@@ -116,17 +108,17 @@ void ReminderWindow::Command1_Click()
     // still fires.
     m_reminder.arm(*time);
     m_messages.info(QStringLiteral("设置成功！"));
-    if (AgentCharacter* genie = m_genie ? m_genie() : nullptr)
-        genie->Hide();
+    if (AgentCharacter* shown = m_character ? m_character() : nullptr)
+        shown->Hide();
     hide();
 }
 
-void ReminderWindow::Command2_Click()
+void ReminderWindow::cancel()
 {
     close();
 }
 
-void ReminderWindow::Timer1_Timer()
+void ReminderWindow::tick()
 {
     Label2->setText(m_reminder.tick());
 }

@@ -1,6 +1,5 @@
 #include "reminder/Reminder.h"
 #include "reminder/ReminderWindow.h"
-#include "reminder/TagButton.h"
 
 #include "fakes/FakeAgent.h"
 #include "fakes/FakeClock.h"
@@ -49,7 +48,7 @@ struct Harness
     {
         while (clock.now != at(until)) {
             clock.now = clock.now.addSecs(1);
-            window->Timer1_Timer();
+            window->tick();
         }
         if (window->isDue())
             window->announce();
@@ -142,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(h.window->Text1->toPlainText(), message);
         const bool accepted = box == u"设置成功！"_s;
         // Refused, nothing changes: the state stays "attended" and the time as typed.
-        QCOMPARE(h.window->state(), accepted ? u"a"_s : u"c"_s);
+        QCOMPARE(h.window->state(), accepted ? Reminder::State::Armed : Reminder::State::Attended);
         QCOMPARE(h.window->Text2->text(), accepted ? u"00:00:00"_s : time);
         QCOMPARE(h.window->isVisible(), !accepted);
         if (box == u"消息不能为空"_s)
@@ -187,9 +186,9 @@ private Q_SLOTS:
         // Confirmed again, the same time has just passed: it fires tomorrow.
         h.confirm(message, h.window->Text2->text());
         h.runClockTo(u"08:04:59"_s);
-        QCOMPARE(h.window->state(), u"a"_s);
+        QCOMPARE(h.window->state(), Reminder::State::Armed);
         h.runClockTo(u"08:05:00"_s);
-        QCOMPARE(h.window->state(), u"b"_s);
+        QCOMPARE(h.window->state(), Reminder::State::Due);
     }
 };
 

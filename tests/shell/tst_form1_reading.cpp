@@ -68,9 +68,9 @@ struct Harness : Form1Fakes
         clock.now = QTime(8, 4, 59);
         reminder->Text1->setPlainText(message);
         reminder->Text2->setText(QStringLiteral("08:05:00"));
-        reminder->Command1_Click();
+        reminder->confirm();
         clock.now = QTime(8, 5, 0);
-        reminder->Timer1_Timer();
+        reminder->tick();
         form.Timer1_Timer();
     }
 

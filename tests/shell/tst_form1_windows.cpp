@@ -2,7 +2,6 @@
 #include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
-#include "reminder/TagButton.h"
 #include "shell/Form1.h"
 #include "tray/TrayMenu.h"
 
@@ -112,13 +111,13 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(h.form.reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
     reminder->Text1->setPlainText(QStringLiteral("开会"));
     reminder->Text2->setText(QStringLiteral("8:05"));
-    reminder->Command1_Click();
+    reminder->confirm();
 
     h.clock.now = QTime(8, 5, 0);
-    reminder->Timer1_Timer();
+    reminder->tick();
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
@@ -127,7 +126,7 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
     QVERIFY(reminder->isDue());
     Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
 }
