@@ -344,7 +344,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("voice"); // "", "reading" or "paused" when pressed
         QTest::addColumn<int>("key");       // instead of the mouse, with the focus on the knob
         QTest::addColumn<int>("knobAfter");
-        QTest::addColumn<int>("textlength");
+        QTest::addColumn<int>("readingStart");
         QTest::newRow("design place, 1000 characters: the start")
             << -1 << -1 << 1000 << "" << 0 << -1 << 0;
         QTest::newRow("beyond the end: the end") << 354 << -1 << 128 << "" << 0 << 354 << 128;
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QFETCH(QString, voice);
         QFETCH(int, key);
         QFETCH(int, knobAfter);
-        QFETCH(int, textlength);
+        QFETCH(int, readingStart);
         Harness h;
         h.form.setDocumentText(QString(textLength, u'字'));
         if (knobLeft >= 0) {
@@ -405,10 +405,10 @@ private Q_SLOTS:
         if (key == 0)
             QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
         QCOMPARE(knob->x(), knobAfter < 0 ? left : knobAfter);
-        QCOMPARE(h.reading().readingStart(), textlength);
-        QCOMPARE(h.form.Texten->textCursor().position(), textlength);
+        QCOMPARE(h.reading().readingStart(), readingStart);
+        QCOMPARE(h.form.Texten->textCursor().position(), readingStart);
         QVERIFY(!h.form.Texten->textCursor().hasSelection());
-        QCOMPARE(knob->toolTip(), QString::number(textlength));
+        QCOMPARE(knob->toolTip(), QString::number(readingStart));
     }
 };
 

@@ -4,6 +4,7 @@
 // the text box, the messages shown, and that the window still answers a command.
 
 #include "assistant/AcsFile.h"
+#include "assistant/CharacterCommand.h"
 #include "assistant/CharacterService.h"
 #include "fakes/Form1Fakes.h"
 #include "mail/FeedbackForm.h"

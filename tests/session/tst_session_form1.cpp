@@ -203,7 +203,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");  // "reading" from 0, or "idle"
         QTest::addColumn<QString>("command"); // a key, "menu:..." or "tray:..."
         QTest::addColumn<QString>("spoken");  // the last text handed to the engine
-        QTest::addColumn<int>("textlength");
+        QTest::addColumn<int>("readingStart");
         QTest::addColumn<QString>("state"); // reading, paused or idle
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("volume");
@@ -306,9 +306,9 @@ private Q_SLOTS:
         }
 
         QTEST(run.lastSpoken(), "spoken");
-        QTEST(run.reading().readingStart(), "textlength");
+        QTEST(run.reading().readingStart(), "readingStart");
         const QString state = run.reading().isPaused()     ? QStringLiteral("paused")
-                              : run.!reading().isStopped() ? QStringLiteral("reading")
+                              : !run.reading().isStopped() ? QStringLiteral("reading")
                                                            : QStringLiteral("idle");
         QTEST(state, "state");
         QTEST(run.engine.rate(), "rate");

@@ -194,7 +194,7 @@ void TestForm1Reading::voiceChoice()
 void TestForm1Reading::readCommands_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("textlength");
+    QTest::addColumn<int>("readingStart");
     QTest::addColumn<QString>("spoken");
     QTest::addColumn<QString>("states"); // read, stop, pause enabled after the click
 
@@ -212,13 +212,13 @@ void TestForm1Reading::readCommands_data()
 void TestForm1Reading::readCommands()
 {
     QFETCH(QString, text);
-    QFETCH(int, textlength);
+    QFETCH(int, readingStart);
     QFETCH(QString, spoken);
     QFETCH(QString, states);
 
     Harness h;
     h.form.setDocumentText(text);
-    h.reading().setReadingStart(textlength);
+    h.reading().setReadingStart(readingStart);
     h.click(ReadingController::Read);
 
     const auto said = h.engine.spoken();
@@ -229,7 +229,7 @@ void TestForm1Reading::readCommands()
         QCOMPARE(said.at(0).text, spoken);
         QCOMPARE(said.at(0).flags.toInt(), int(SpeechEngine::Async));
         QCOMPARE(h.engine.calls.first().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
-        QCOMPARE(h.selStart(), textlength);
+        QCOMPARE(h.selStart(), readingStart);
         QCOMPARE(h.selection(), spoken);
     }
     QCOMPARE(h.enabledStates(), states);
@@ -423,7 +423,7 @@ void TestForm1Reading::announcementInterruptsReading()
 void TestForm1Reading::wordEvents_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("textlength");
+    QTest::addColumn<int>("readingStart");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("expectedStart");
@@ -442,7 +442,7 @@ void TestForm1Reading::wordEvents_data()
 void TestForm1Reading::wordEvents()
 {
     QFETCH(QString, text);
-    QFETCH(int, textlength);
+    QFETCH(int, readingStart);
     QFETCH(int, position);
     QFETCH(int, length);
     QFETCH(int, expectedStart);
@@ -450,7 +450,7 @@ void TestForm1Reading::wordEvents()
 
     Harness h;
     h.form.setDocumentText(text);
-    h.reading().setReadingStart(textlength);
+    h.reading().setReadingStart(readingStart);
     h.click(ReadingController::Read);
     h.form.Texten->moveCursor(QTextCursor::Start);
     h.engine.raiseWord(position, length);
