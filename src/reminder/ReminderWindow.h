@@ -41,14 +41,15 @@ public:
     // repeats.
     void showAndAttend();
 
-    QLabel* Label1 = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr; // 确定
-    QTimer* Timer1 = nullptr;
+    // The form's Label1 .. Label3, Text1, Text2, Command1, Command2 and Timer1.
+    QLabel* noteLabel = nullptr;
+    QPlainTextEdit* messageEdit = nullptr;
+    QLabel* clockLabel = nullptr;
+    QLabel* formatLabel = nullptr;
+    QLineEdit* timeEdit = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QPushButton* confirmButton = nullptr;
+    QTimer* clockTimer = nullptr;
 
 public Q_SLOTS:
     // 确定 (the form's `Command1_Click`): checks the message and the time and arms it.

@@ -40,9 +40,9 @@ struct Harness
     ~Harness() { delete window; }
     void confirm(const QString& message, const QString& time)
     {
-        window->Text1->setPlainText(message);
-        window->Text2->setText(time);
-        window->Command1->click();
+        window->messageEdit->setPlainText(message);
+        window->timeEdit->setText(time);
+        window->confirmButton->click();
     }
     // One clock tick a second, up to and including `until`, then the main window's tick.
     void runClockTo(const QString& until)
@@ -139,14 +139,14 @@ private Q_SLOTS:
         h.confirm(message, time);
 
         QCOMPARE(h.messages.texts(), QStringList{box});
-        QCOMPARE(h.window->Text1->toPlainText(), message);
+        QCOMPARE(h.window->messageEdit->toPlainText(), message);
         const bool accepted = box == u"设置成功！"_s;
         // Refused, nothing changes: the state stays "attended" and the time as typed.
         QCOMPARE(h.window->state(), accepted ? Reminder::State::Armed : Reminder::State::Attended);
-        QCOMPARE(h.window->Text2->text(), accepted ? u"00:00:00"_s : time);
+        QCOMPARE(h.window->timeEdit->text(), accepted ? u"00:00:00"_s : time);
         QCOMPARE(h.window->isVisible(), !accepted);
         if (box == u"消息不能为空"_s)
-            QCOMPARE(h.window->focusWidget(), h.window->Text1);
+            QCOMPARE(h.window->focusWidget(), h.window->messageEdit);
     }
 
     void dueAnnouncesEveryTickUntilAttended_data()
@@ -180,12 +180,12 @@ private Q_SLOTS:
 
         // A right click on the character shows the window as it is and ends the repeats.
         h.window->showAndAttend();
-        QCOMPARE(h.window->Text1->toPlainText(), message);
+        QCOMPARE(h.window->messageEdit->toPlainText(), message);
         h.runClockTo(u"08:05:30"_s);
         QCOMPARE(h.eVoice.calls.size(), 6);
 
         // Confirmed again, the same time has just passed: it fires tomorrow.
-        h.confirm(message, h.window->Text2->text());
+        h.confirm(message, h.window->timeEdit->text());
         h.runClockTo(u"08:04:59"_s);
         QCOMPARE(h.window->state(), Reminder::State::Armed);
         h.runClockTo(u"08:05:00"_s);
