@@ -87,7 +87,6 @@ public:
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
-    CharacterCommand& character() { return *m_character; }
     // The command row `Label2`: index 0..4 (ReadingController::Command); others do nothing.
     void runCommand(int index);
     AudioExportCommand& audioExport() { return *m_audioExport; }

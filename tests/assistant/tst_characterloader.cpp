@@ -44,15 +44,14 @@ private Q_SLOTS:
         Fixture f;
         CharacterCommand command(f.loader);
         QStringList captions;
-        connect(&command, &CharacterCommand::captionChanged, this,
-                [&captions](const QString& caption) { captions.append(caption); });
+        connect(&command, &CharacterCommand::captionChanged, this, [&](auto c) { captions << c; });
         f.messages.answers = {Answer::Ok, Answer::No, Answer::Ok, Answer::Yes};
         f.files.answers = {std::optional(kWizard)};
         command.showOrHide(); // no search: nothing loaded, the caption stays
         QVERIFY(!command.character() && captions.isEmpty());
         for (int i = 0; i < 3; ++i)
             command.showOrHide();
-        auto* genie = f.agent.character(QStringLiteral("merlin"));
+        const auto* genie = f.agent.character(u"merlin"_s);
         QVERIFY(genie && command.character() == genie);
         const QString hello = QStringLiteral("Speak Hello! What can I do For you ?");
         QCOMPARE(genie->requests,

@@ -488,7 +488,6 @@ void TestForm1Reading::characterLoadedFollowsSentences()
     Harness h;
     h.agent.loadablePaths.insert(QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
     h.click(ReadingController::ShowCharacter);
-    QCOMPARE(h.form.Label2[2]->text(), QStringLiteral("隐藏精灵"));
     FakeAgentCharacter* genie = h.agent.character(QStringLiteral("merlin"));
     QVERIFY(genie);
     h.click(ReadingController::ShowCharacter); // hidden, it still follows the reading
