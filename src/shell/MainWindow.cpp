@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "assistant/Agent.h"
+#include "assistant/CharacterCommand.h"
 #include "assistant/CharacterLoader.h"
 #include "assistant/IdleBehaviour.h"
 #include "common/CommonDialog.h"
@@ -60,7 +62,7 @@ MainWindow::MainWindow(const MainWindowServices& services, const MainWindowDeskt
         *this,
         {services.clock, services.messages, services.speech, services.agent, desktop.trayIcon,
          desktop.urlOpener, desktop.mail},
-        [this] { return m_reading->Genie(); }, this);
+        [this] { return m_character->character(); }, this);
     connectPanels();
     m_shortcuts = std::make_unique<ReadingShortcuts>(*this);
     setUpAudioExport();
@@ -74,31 +76,55 @@ void MainWindow::setUpCharacter()
     m_characterLoader = std::make_unique<CharacterLoader>(m_services.agent, m_services.messages,
                                                           *m_commonDialog, m_services.appDir);
     m_idle = std::make_unique<IdleBehaviour>();
-    m_reading->defaultCharacterPath = m_characterLoader->defaultCharacterPath();
-    m_reading->loadCharacter = [this](const QString& path) -> AgentCharacter* {
-        if (!m_characterLoader->LoadCharacter(path))
-            return nullptr;
-        m_idle->setCharacter(m_characterLoader->Genie());
-        return m_characterLoader->Genie();
-    };
-    m_reading->showAbout = [this] { m_sideWindows->showAbout(); };
+    m_character = std::make_unique<CharacterCommand>(*m_characterLoader);
+    connect(m_character.get(), &CharacterCommand::captionChanged, this,
+            [this](const QString& caption) {
+                m_readingPanel->setCommandCaption(ReadingController::ShowCharacter, caption);
+            });
+    connect(m_character.get(), &CharacterCommand::loaded, this, [this](AgentCharacter* character) {
+        m_idle->setCharacter(character);
+        m_reading->setFollowsSentences(true);
+    });
+    connect(m_reading.get(), &ReadingController::sentenceHeard, m_character.get(),
+            &CharacterCommand::speakSentence);
+    connect(m_reading.get(), &ReadingController::sentenceEnded, m_character.get(),
+            &CharacterCommand::endSentence);
+}
+
+void MainWindow::runCommand(int index)
+{
+    switch (index) {
+    case ReadingController::Read:
+        m_reading->read();
+        break;
+    case ReadingController::Stop:
+        m_reading->stop();
+        break;
+    case ReadingController::ShowCharacter:
+        m_character->showOrHide();
+        break;
+    case ReadingController::PauseResume:
+        m_reading->pauseOrResume();
+        break;
+    case ReadingController::About:
+        m_sideWindows->showAbout();
+        break;
+    default:
+        break;
+    }
 }
 
 void MainWindow::connectPanels()
 {
     ReadingController* reading = m_reading.get();
     ReadingPanel* panel = m_readingPanel;
-    connect(panel, &ReadingPanel::commandClicked, this,
-            [reading](int index) { reading->Label2_Click(index); });
-    connect(panel, &ReadingPanel::rateChanged, this,
-            [reading](int value) { reading->Slider1_Scroll(value); });
-    connect(panel, &ReadingPanel::voiceChosen, this,
-            [reading](int index) { reading->Combo1_Click(index); });
-    connect(panel, &ReadingPanel::volumeChanged, this,
-            [reading](int value) { reading->Slider2_Scroll(value); });
+    connect(panel, &ReadingPanel::commandClicked, this, &MainWindow::runCommand);
+    connect(panel, &ReadingPanel::rateChanged, reading, &ReadingController::setRate);
+    connect(panel, &ReadingPanel::voiceChosen, reading, &ReadingController::chooseVoice);
+    connect(panel, &ReadingPanel::volumeChanged, reading, &ReadingController::setVolume);
     connect(panel, &ReadingPanel::knobPressed, this, [reading] { reading->stop(); });
     connect(panel, &ReadingPanel::readingStartChosen, this, [this](int offset, bool released) {
-        m_reading->setTextlength(offset);
+        m_reading->setReadingStart(offset);
         if (released)
             m_documents->focusText(Qt::MouseFocusReason);
         m_documents->setSelection(offset, 0);
@@ -130,9 +156,9 @@ void MainWindow::setUpAudioExport()
     m_audioExport->request = [this] {
         AudioExportRequest r;
         // While reading, the selection is the word being heard, not the user's.
-        const bool selection = m_documents->hasSelection() && m_reading->stopped() != 0;
+        const bool selection = m_documents->hasSelection() && m_reading->isStopped();
         r.text = selection ? m_documents->selectedText()
-                           : m_documents->text().mid(m_reading->textlength());
+                           : m_documents->text().mid(m_reading->readingStart());
         const int item = m_readingPanel->voiceIndex();
         if (item >= 0 && item < m_reading->voiceTable().size())
             r.voiceId =
@@ -175,7 +201,7 @@ void MainWindow::tick()
 void MainWindow::setReadingStart(int offset, const QString& tip)
 {
     const int length = m_documents->textLength();
-    m_reading->setTextlength(offset);
+    m_reading->setReadingStart(offset);
     m_readingPanel->placeKnob(offset, length, tip.isEmpty() ? QString::number(offset) : tip);
     m_documents->focusText(Qt::OtherFocusReason);
     m_documents->setSelection(offset, 0);

@@ -16,6 +16,7 @@ namespace lirondo {
 
 class AgentService;
 class AudioExportCommand;
+class CharacterCommand;
 class CharacterLoader;
 class Clock;
 class CommonDialog;
@@ -75,6 +76,10 @@ public:
     SideWindows& sideWindows() { return *m_sideWindows; }
     AudioExportCommand& audioExport() { return *m_audioExport; }
 
+    // The command row (the form's `Label2_Click`): index 0..4 (ReadingController::Command);
+    // others do nothing.
+    void runCommand(int index);
+
     // The ten-second tick (`Timer1_Timer`): the reminder's announcement, then an idle
     // behaviour.
     void tick();
@@ -126,6 +131,7 @@ private:
     std::unique_ptr<PanelReadingView> m_view;
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<CharacterLoader> m_characterLoader;
+    std::unique_ptr<CharacterCommand> m_character;
     std::unique_ptr<IdleBehaviour> m_idle;
     std::unique_ptr<ReadingShortcuts> m_shortcuts;
     std::unique_ptr<EventHook> m_exposeHook;

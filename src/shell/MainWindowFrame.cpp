@@ -115,7 +115,7 @@ void MainWindow::hideEvent(QHideEvent* event)
 
 void MainWindow::closeByButton()
 {
-    m_services.speech.speak(QString(), 2);
+    m_services.speech.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     QCoreApplication::processEvents();
     close();
     m_sideWindows->unloadAll();

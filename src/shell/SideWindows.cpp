@@ -86,10 +86,10 @@ void SideWindows::showAbout()
     m_feedbackForm->activateWindow();
 }
 
-void SideWindows::characterClicked(const QString& /*characterId*/, int button, int /*shift*/,
-                                   int /*x*/, int /*y*/)
+void SideWindows::characterClicked(const QString& /*characterId*/, Qt::MouseButton button,
+                                   Qt::KeyboardModifiers /*modifiers*/, int /*x*/, int /*y*/)
 {
-    if (button == 2) // the right button
+    if (button == Qt::RightButton)
         reminderWindow()->showAndAttend();
 }
 

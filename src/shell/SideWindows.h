@@ -71,7 +71,8 @@ Q_SIGNALS:
     void feedbackFormGone();
 
 private:
-    void characterClicked(const QString& characterId, int button, int shift, int x, int y);
+    void characterClicked(const QString& characterId, Qt::MouseButton button,
+                          Qt::KeyboardModifiers modifiers, int x, int y);
     void unloadTrayMenu() override;
     void unloadMainWindow() override;
     void unloadReminderWindow() override;

@@ -124,9 +124,9 @@ private Q_SLOTS:
         const QStringList chosen{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
         Harness h;
         h.form.documents().setDocumentText(u"今天天气很好。"_qs);
-        h.reading().Label2_Click(ReadingController::Read);
+        h.reading().read();
         const qsizetype calls = h.engine.calls.size();
-        h.reading().setTextlength(3);
+        h.reading().setReadingStart(3);
         control<QPushButton>(h.form, "Cmdlength")
             ->move(170, control<QPushButton>(h.form, "Cmdlength")->y());
         for (const QString& name : chosen) {
@@ -159,10 +159,10 @@ private Q_SLOTS:
         QCOMPARE(h.engine.calls.size(), calls + (click >= 0 ? 1 : 0));
         if (click >= 0) {
             QCOMPARE(h.engine.calls.last().text, QString());
-            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
         }
-        QCOMPARE(h.reading().textlength(), 0);
-        QCOMPARE(h.reading().stopped(), click >= 0 ? -1 : 0);
+        QCOMPARE(h.reading().readingStart(), 0);
+        QCOMPARE(h.reading().isStopped(), click >= 0);
         QCOMPARE(h.commandRow(), click >= 0 ? u"100"_qs : u"011"_qs);
         QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(),
                  control<QLabel>(h.form, "Labtxtlength")->x());
@@ -254,8 +254,8 @@ private Q_SLOTS:
         QCOMPARE(textEdit(h.form)->loadingCaption(), QString());
         // The box holds few blocks, and the same positions as the plain text.
         QVERIFY(textEdit(h.form)->document()->blockCount() < 400000 / 8);
-        h.form.reading().setTextlength(line.size() * 3);
-        h.form.reading().Label2_Click(ReadingController::Read);
+        h.form.reading().setReadingStart(line.size() * 3);
+        h.form.reading().read();
         QCOMPARE(textEdit(h.form)->textCursor().selectedText().left(3), u"第一行"_qs);
     }
 
@@ -381,9 +381,9 @@ private Q_SLOTS:
             control<QPushButton>(h.form, "Cmdlength")->setGeometry(knobLeft, 0, 10, 21);
         }
         if (!voice.isEmpty())
-            h.reading().Label2_Click(ReadingController::Read);
+            h.reading().read();
         if (voice == u"paused")
-            h.reading().Label2_Click(ReadingController::PauseResume);
+            h.reading().pauseOrResume();
         const QString pauseCaption = command(h.form, 3)->text();
         const qsizetype calls = h.engine.calls.size();
         QWidget* knob = control<QPushButton>(h.form, "Cmdlength");
@@ -396,9 +396,9 @@ private Q_SLOTS:
             QTest::mousePress(knob, Qt::RightButton, {}, {2, 2});
         }
         if (!voice.isEmpty()) {
-            QCOMPARE(h.reading().stopped(), -1);
+            QVERIFY(h.reading().isStopped());
             QCOMPARE(h.engine.calls.size(), calls + 1);
-            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
             QCOMPARE(h.commandRow(), u"100"_qs);
             QCOMPARE(command(h.form, 3)->text(), pauseCaption);
             QCOMPARE(h.engine.resumeCalls(), 0);
@@ -408,7 +408,7 @@ private Q_SLOTS:
         if (key == 0)
             QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
         QCOMPARE(knob->x(), knobAfter < 0 ? left : knobAfter);
-        QCOMPARE(h.reading().textlength(), textlength);
+        QCOMPARE(h.reading().readingStart(), textlength);
         QCOMPARE(textEdit(h.form)->textCursor().position(), textlength);
         QVERIFY(!textEdit(h.form)->textCursor().hasSelection());
         QCOMPARE(knob->toolTip(), QString::number(textlength));

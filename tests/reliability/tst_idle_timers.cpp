@@ -89,7 +89,7 @@ private Q_SLOTS:
         form.tick();
         ReminderWindow* reminder = form.sideWindows().reminderWindow();
         QVERIFY(reminder);
-        reminder->Timer1->setObjectName(u"Timer1"_s);
+        reminder->clockTimer->setObjectName(u"Timer1"_s);
         QCOMPARE(activeTimers({&form, reminder}),
                  (QStringList{u"lirondo::MainWindow.tickTimer 10000 ms"_s,
                               u"lirondo::ReminderWindow.Timer1 1000 ms"_s}));

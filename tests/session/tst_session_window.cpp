@@ -99,8 +99,7 @@ private Q_SLOTS:
         writeFile(gone, "x");
         {
             Run first;
-            control<QComboBox>(first.form, "Combo1")->setCurrentIndex(1);
-            first.reading().Combo1_Click(1);
+            first.form.readingPanel().chooseVoice(1);
             control<QSlider>(first.form, "Slider1")->setValue(4);
             control<QSlider>(first.form, "Slider2")->setValue(30);
             control<QCheckBox>(first.form, "Check1")->setChecked(true);
@@ -109,7 +108,7 @@ private Q_SLOTS:
             first.form.documents().addToReadingList(gone);
             first.open(book);
             control<QCheckBox>(first.form, "Check2")->setChecked(false);
-            first.reading().Label2_Click(ReadingController::Read);
+            first.reading().read();
             first.engine.raiseWord(13, 6); // "Second" is being heard
         }
         QFile::remove(gone);
@@ -124,11 +123,11 @@ private Q_SLOTS:
         QCOMPARE(second.listed(), QStringList(book)); // the vanished file left quietly
         second.open(book);
         QCOMPARE(second.dialog.requests.last().history, QStringList(book));
-        QCOMPARE(second.reading().textlength(), 13);
+        QCOMPARE(second.reading().readingStart(), 13);
         QVERIFY(control<QPushButton>(second.form, "Cmdlength")->toolTip().contains(u"13"));
         QVERIFY(control<QPushButton>(second.form, "Cmdlength")->x() >
                 control<QLabel>(second.form, "Labtxtlength")->x());
-        second.reading().Label2_Click(ReadingController::Read);
+        second.reading().read();
         QCOMPARE(second.lastSpoken(), kText.mid(13));
     }
 
@@ -152,10 +151,10 @@ private Q_SLOTS:
         {
             Run first;
             first.open(book);
-            first.reading().Label2_Click(ReadingController::Read);
+            first.reading().read();
             first.engine.raiseWord(13, 6);
             if (howItEnded == u"stop") {
-                first.reading().Label2_Click(ReadingController::Stop);
+                first.reading().stop();
                 textEdit(first.form)->setFocus(); // later clicks in the text change nothing
                 first.form.setReadingStart(2);
             } else if (howItEnded == u"open") {
@@ -168,7 +167,7 @@ private Q_SLOTS:
             writeFile(book, (kText + QStringLiteral(" More.")).toUtf8());
         Run second;
         second.open(book);
-        QTEST(second.reading().textlength(), "expected");
+        QTEST(second.reading().readingStart(), "expected");
     }
 
     void freshRunLeavesSettingsUntouched()
@@ -274,7 +273,7 @@ private Q_SLOTS:
         if (before.startsWith(u"reading")) {
             if (before == u"reading third")
                 form.setReadingStart(25);
-            run.reading().Label2_Click(ReadingController::Read);
+            run.reading().read();
             run.engine.raiseWord(0, 5);
         }
         textEdit(form)->setFocus();
@@ -308,10 +307,10 @@ private Q_SLOTS:
         }
 
         QTEST(run.lastSpoken(), "spoken");
-        QTEST(run.reading().textlength(), "textlength");
-        const QString state = run.reading().paused() != 0    ? QStringLiteral("paused")
-                              : run.reading().stopped() == 0 ? QStringLiteral("reading")
-                                                             : QStringLiteral("idle");
+        QTEST(run.reading().readingStart(), "textlength");
+        const QString state = run.reading().isPaused()     ? QStringLiteral("paused")
+                              : !run.reading().isStopped() ? QStringLiteral("reading")
+                                                           : QStringLiteral("idle");
         QTEST(state, "state");
         QTEST(run.engine.rate(), "rate");
         QTEST(run.engine.volume(), "volume");

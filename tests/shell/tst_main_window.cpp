@@ -2,10 +2,10 @@
 #include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
-#include "reminder/TagButton.h"
 #include "shell/MainWindow.h"
 #include "shell/Outline.h"
 #include "tray/TrayMenu.h"
+#include <QPushButton>
 
 #include <QAccessible>
 #include <QApplication>
@@ -30,8 +30,8 @@ struct Harness : MainWindowFakes
 
     FakeAgentCharacter* loadCharacter()
     {
-        agent.loadablePaths.insert(form.reading().defaultCharacterPath);
-        form.reading().Label2_Click(ReadingController::ShowCharacter);
+        agent.loadablePaths.insert(QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
+        form.runCommand(ReadingController::ShowCharacter);
         return agent.character(QStringLiteral("merlin"));
     }
 
@@ -63,6 +63,7 @@ private Q_SLOTS:
     void keyboardFocus_data();
     void keyboardFocus();
     void layoutPlacesThePanels();
+    void characterLoadedFollowsSentences();
 };
 
 void TestMainWindow::trayIconAtStartUp()
@@ -113,25 +114,25 @@ void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
     ReminderWindow* reminder = h.form.sideWindows().reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(h.form.sideWindows().reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
-    reminder->Text1->setPlainText(QStringLiteral("开会"));
-    reminder->Text2->setText(QStringLiteral("8:05"));
-    reminder->Command1_Click();
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
+    reminder->messageEdit->setPlainText(QStringLiteral("开会"));
+    reminder->timeEdit->setText(QStringLiteral("8:05"));
+    reminder->confirm();
 
     h.clock.now = QTime(8, 5, 0);
-    reminder->Timer1_Timer();
+    reminder->tick();
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
     QVERIFY(genie->requests.contains(QStringLiteral("Speak 开会")));
 
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 1, 0, 10, 10); // left: nothing
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
     QVERIFY(reminder->isDue());
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
 }
@@ -139,7 +140,7 @@ void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
 void TestMainWindow::aboutOpensOneFeedbackForm()
 {
     Harness h;
-    h.form.reading().Label2_Click(ReadingController::About);
+    h.form.runCommand(ReadingController::About);
     QPointer<FeedbackForm> first = h.form.sideWindows().feedbackForm();
     QVERIFY(first);
     QVERIFY(first->isVisible());
@@ -185,7 +186,7 @@ void TestMainWindow::closeButtonStopsSpeechAndClosesTheOtherWindows()
     tick(h.form);
     QPointer<FeedbackForm> about = h.form.sideWindows().feedbackForm();
     QPointer<ReminderWindow> reminder = h.form.sideWindows().reminderWindow();
-    h.form.reading().Label2_Click(ReadingController::Read);
+    h.form.reading().read();
     const int callsBefore = int(h.engine.calls.size());
     int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
     connect(about, &QObject::destroyed, this,
@@ -193,7 +194,7 @@ void TestMainWindow::closeButtonStopsSpeechAndClosesTheOtherWindows()
 
     Q_EMIT h.form.chrome().closeClicked();
     QCOMPARE(h.engine.calls.size(), callsBefore + 1);
-    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+    QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
     QVERIFY(h.form.isHidden());
     QVERIFY(!h.tray.visible);
     QTRY_VERIFY(!about);
@@ -234,9 +235,9 @@ void TestMainWindow::fieldsAreNamed()
     const FeedbackForm* about = h.form.sideWindows().feedbackForm();
     const QHash<QString, QWidget*> widgets{
         {u"MainWindow/Combo1"_qs, control<QComboBox>(h.form, "Combo1")},
-        {u"ReminderWindow/Text1"_qs, reminder->Text1},
-        {u"ReminderWindow/Text2"_qs, reminder->Text2},
-        {u"ReminderWindow/Command1"_qs, reminder->Command1},
+        {u"ReminderWindow/Text1"_qs, reminder->messageEdit},
+        {u"ReminderWindow/Text2"_qs, reminder->timeEdit},
+        {u"ReminderWindow/Command1"_qs, reminder->confirmButton},
         {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
         {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
         {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},
@@ -329,6 +330,33 @@ void TestMainWindow::layoutPlacesThePanels()
     QCOMPARE(f.lastState(), WindowState::Maximized);
     f.layoutPass(WindowState::Normal);
     QCOMPARE(f.lastState(), WindowState::Normal);
+}
+
+void TestMainWindow::characterLoadedFollowsSentences()
+{
+    Harness h;
+    FakeAgentCharacter* genie = h.loadCharacter();
+    QVERIFY(genie);
+    h.form.runCommand(ReadingController::ShowCharacter); // hidden, it still follows the reading
+    QCOMPARE(command(h.form, 2)->text(), QStringLiteral("显示精灵"));
+
+    h.form.documents().setDocumentText(QStringLiteral("First one. Second one."));
+    h.form.reading().read();
+    textEdit(h.form)->moveCursor(QTextCursor::Start);
+    h.engine.raiseWord(0, 5);
+    QVERIFY(!textEdit(h.form)->textCursor().hasSelection()); // no word following
+    h.engine.raiseSentence(11, 11);
+    QCOMPARE(textEdit(h.form)->textCursor().selectedText(), QStringLiteral("Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
+    h.engine.raiseSentence(0, 5, h.engine.lastStream() + 1); // speech the reading did not start
+    QCOMPARE(textEdit(h.form)->textCursor().selectedText(), QStringLiteral("Second one."));
+    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
+    // Its balloon goes when the sentence is no longer heard.
+    h.engine.raiseEndStream();
+    QCOMPARE(genie->requests.last(), QStringLiteral("EndSentence"));
+    genie->requests.clear();
+    h.form.reading().stop();
+    QCOMPARE(genie->requests, QStringList{QStringLiteral("EndSentence")});
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,5 +1,3 @@
-#include "assistant/CharacterLoader.h"
-#include "common/CommonDialog.h"
 #include "fakes/FakeReadingView.h"
 #include "fakes/MainWindowFakes.h"
 #include "reading/ReadingController.h"
@@ -40,15 +38,10 @@ struct Harness : MainWindowFakes
     explicit Harness(QList<VoiceInfo> voices = espeakLikeVoices())
         : MainWindowFakes(std::move(voices))
     {
-        reading.defaultCharacterPath = loader.defaultCharacterPath();
-        reading.loadCharacter = [this](const QString& path) -> AgentCharacter* {
-            return loader.LoadCharacter(path) ? loader.Genie() : nullptr;
-        };
         reading.setUpVoices();
         view.document = QStringLiteral("The box starts with a note on how to use the program.");
     }
 
-    void click(int index) { reading.Label2_Click(index); }
     QString selection() const { return view.selectedText(); }
     int selStart() const { return view.selStart; }
     int selLength() const { return view.selLength; }
@@ -57,21 +50,19 @@ struct Harness : MainWindowFakes
     void announce(const QString& message)
     {
         clock.now = QTime(8, 4, 59);
-        reminder.Text1->setPlainText(message);
-        reminder.Text2->setText(QStringLiteral("08:05:00"));
-        reminder.Command1_Click();
+        reminder.messageEdit->setPlainText(message);
+        reminder.timeEdit->setText(QStringLiteral("08:05:00"));
+        reminder.confirm();
         clock.now = QTime(8, 5, 0);
-        reminder.Timer1_Timer();
+        reminder.tick();
         QVERIFY(reminder.isDue());
         reading.interruptForAnnouncement();
         reminder.announce();
     }
 
-    CommonDialog commonDialog{dialog};
-    CharacterLoader loader{agent, messages, commonDialog, QStringLiteral("/opt/lirondo/bin")};
     FakeReadingView view;
     ReadingController reading{engine, view, messages, gbk};
-    ReminderWindow reminder{clock, messages, engine, [this] { return reading.Genie(); }};
+    ReminderWindow reminder{clock, messages, engine, [] { return nullptr; }};
 };
 
 } // namespace
@@ -96,7 +87,6 @@ private Q_SLOTS:
     void wordEvents();
     void knobFollowsTheWord();
     void wordAfterTheBoxWasEmptied();
-    void characterLoadedFollowsSentences();
     void ratesAndVolume();
 };
 
@@ -215,8 +205,8 @@ void TestReadingCommands::readCommands()
 
     Harness h;
     h.view.document = text;
-    h.reading.setTextlength(textlength);
-    h.click(ReadingController::Read);
+    h.reading.setReadingStart(textlength);
+    h.reading.read();
 
     const auto said = h.engine.spoken();
     if (spoken.isEmpty()) {
@@ -224,28 +214,28 @@ void TestReadingCommands::readCommands()
     } else {
         QCOMPARE(said.size(), 1);
         QCOMPARE(said.at(0).text, spoken);
-        QCOMPARE(said.at(0).flags, int(SpeechEngine::Async));
-        QCOMPARE(h.engine.calls.first().flags, int(SpeechEngine::PurgeBeforeSpeak));
+        QCOMPARE(said.at(0).flags.toInt(), int(SpeechEngine::Async));
+        QCOMPARE(h.engine.calls.first().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
         QCOMPARE(h.selStart(), textlength);
         QCOMPARE(h.selection(), spoken);
     }
     QCOMPARE(h.enabledStates(), states);
-    QCOMPARE(h.reading.stopped(), text.isEmpty() ? -1 : 0);
+    QCOMPARE(h.reading.isStopped(), text.isEmpty());
 }
 
 void TestReadingCommands::commandStates()
 {
     Harness h;
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
-    h.click(ReadingController::Read);
+    h.reading.read();
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
 
-    h.click(ReadingController::PauseResume);
+    h.reading.pauseOrResume();
     QCOMPARE(h.view.captions[3], QStringLiteral("继续"));
     QCOMPARE(h.enabledStates(), QStringLiteral("001"));
     QVERIFY(h.engine.paused());
 
-    h.click(ReadingController::PauseResume);
+    h.reading.pauseOrResume();
     QCOMPARE(h.view.captions[3], QStringLiteral("暂停"));
     QCOMPARE(h.enabledStates(), QStringLiteral("011"));
     QVERIFY(!h.engine.paused());
@@ -253,25 +243,22 @@ void TestReadingCommands::commandStates()
     h.engine.raiseEndStream();
     QCOMPARE(h.enabledStates(), QStringLiteral("111")); // ended
 
-    h.click(ReadingController::Stop);
+    h.reading.stop();
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
-    QCOMPARE(h.reading.stopped(), -1);
-    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
-
-    h.click(7); // no such command
-    QCOMPARE(h.enabledStates(), QStringLiteral("100"));
+    QVERIFY(h.reading.isStopped());
+    QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
 }
 
 void TestReadingCommands::pauseAfterTheEndDoesNotResumeOnRead()
 {
     Harness h;
-    h.click(ReadingController::Read);
+    h.reading.read();
     h.engine.raiseEndStream();
-    h.click(ReadingController::PauseResume);
-    QCOMPARE(h.reading.paused(), 1);
-    h.click(ReadingController::Read);
+    h.reading.pauseOrResume();
+    QVERIFY(h.reading.isPaused());
+    h.reading.read();
     QCOMPARE(h.engine.resumeCalls(), 0);
-    QCOMPARE(h.reading.paused(), 1);
+    QVERIFY(h.reading.isPaused());
     QCOMPARE(h.view.captions[3], QStringLiteral("继续"));
 }
 
@@ -280,7 +267,7 @@ void TestReadingCommands::mixedRunsSpeakInTurn()
     Harness h;
     h.view.document = QStringLiteral("Hello世界, OK!");
     h.view.mixed = true;
-    h.click(ReadingController::Read);
+    h.reading.read();
 
     // Runs 「Hello」 in English, 「世界, 」 in Chinese, 「OK!」 in English.
     QCOMPARE(h.engine.spoken().size(), 1);
@@ -311,7 +298,7 @@ void TestReadingCommands::mixedLoopAndStop()
     h.view.document = QStringLiteral("a中b文");
     h.view.mixed = true;
     h.view.loop = true;
-    h.click(ReadingController::Read);
+    h.reading.read();
     for (int i = 0; i < 4; ++i)
         h.engine.raiseEndStream();
     QStringList texts;
@@ -319,9 +306,9 @@ void TestReadingCommands::mixedLoopAndStop()
         texts << call.text;
     QCOMPARE(texts, (QStringList{QStringLiteral("a"), QStringLiteral("中"), QStringLiteral("b"),
                                  QStringLiteral("文"), QStringLiteral("a")}));
-    QCOMPARE(h.reading.runindex(), 0);
+    QCOMPARE(h.reading.runIndex(), 0);
 
-    h.click(ReadingController::Stop);
+    h.reading.stop();
     h.engine.raiseEndStream(); // the reminder's speech, say
     QCOMPARE(h.engine.spoken().size(), 5);
 }
@@ -332,8 +319,8 @@ void TestReadingCommands::plainLoopRereadsFromTheStart()
     const QString text = QStringLiteral("0123456789 looped words");
     h.view.document = text;
     h.view.loop = true;
-    h.reading.setTextlength(10);
-    h.click(ReadingController::Read);
+    h.reading.setReadingStart(10);
+    h.reading.read();
     h.engine.raiseEndStream();
     h.engine.raiseEndStream();
     const auto said = h.engine.spoken();
@@ -343,7 +330,7 @@ void TestReadingCommands::plainLoopRereadsFromTheStart()
     h.engine.raiseWord(1, 6);
     QCOMPARE(h.selection(), QStringLiteral("looped"));
 
-    h.click(ReadingController::Stop);
+    h.reading.stop();
     h.engine.raiseEndStream(); // a late end of the stopped stream
     QCOMPARE(h.engine.spoken().size(), 3);
     QCOMPARE(h.enabledStates(), QStringLiteral("100"));
@@ -380,7 +367,7 @@ void TestReadingCommands::announcementInterruptsReading()
     Harness h;
     h.view.document = QStringLiteral("Hello世界, OK!");
     h.view.mixed = mixed;
-    h.click(ReadingController::Read);
+    h.reading.read();
     for (int i = 0; i < endsBefore; ++i)
         h.engine.raiseEndStream();
     h.engine.raiseWord(heard, 1);
@@ -388,7 +375,7 @@ void TestReadingCommands::announcementInterruptsReading()
     const int knob = h.view.knob;
     const QString states = h.enabledStates();
     if (paused)
-        h.click(ReadingController::PauseResume);
+        h.reading.pauseOrResume();
 
     h.announce(QStringLiteral("开会"));
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
@@ -404,10 +391,10 @@ void TestReadingCommands::announcementInterruptsReading()
     QCOMPARE(h.engine.spoken().last().text, rest);
     QCOMPARE(h.engine.spoken().last().voice, voice);
     QCOMPARE(h.engine.paused(), paused);
-    QCOMPARE(h.reading.paused(), paused ? 1 : 0);
+    QCOMPARE(h.reading.isPaused(), paused);
     QCOMPARE(h.view.captions[3], paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
     if (paused)
-        h.click(ReadingController::PauseResume);
+        h.reading.pauseOrResume();
     QCOMPARE(h.enabledStates(), states);
     h.engine.raiseWord(0, 1);
     QCOMPARE(h.selStart(), restStart);
@@ -447,8 +434,8 @@ void TestReadingCommands::wordEvents()
 
     Harness h;
     h.view.document = text;
-    h.reading.setTextlength(textlength);
-    h.click(ReadingController::Read);
+    h.reading.setReadingStart(textlength);
+    h.reading.read();
     h.view.setSelection(0, 0);
     h.engine.raiseWord(position, length);
     QCOMPARE(h.selStart(), expectedStart);
@@ -460,7 +447,7 @@ void TestReadingCommands::knobFollowsTheWord()
     Harness h;
     h.view.document = QString(200, u'x');
     h.view.track = {100, 400};
-    h.click(ReadingController::Read);
+    h.reading.read();
     h.engine.raiseWord(50, 1);
     QCOMPARE(h.view.knob, 200);
     QCOMPARE(h.view.word, QStringLiteral("x"));
@@ -469,7 +456,7 @@ void TestReadingCommands::knobFollowsTheWord()
 void TestReadingCommands::wordAfterTheBoxWasEmptied()
 {
     Harness h;
-    h.click(ReadingController::Read);
+    h.reading.read();
     h.engine.raiseWord(3, 2);
     const int knob = h.view.knob;
     const QString word = h.view.word;
@@ -480,53 +467,16 @@ void TestReadingCommands::wordAfterTheBoxWasEmptied()
     QCOMPARE(h.view.word, word);
 }
 
-void TestReadingCommands::characterLoadedFollowsSentences()
-{
-    Harness h;
-    h.agent.loadablePaths.insert(h.loader.defaultCharacterPath());
-    h.click(ReadingController::ShowCharacter);
-    QCOMPARE(h.reading.agentshow(), 1);
-    QVERIFY(h.messages.shown.isEmpty());
-    QCOMPARE(h.view.captions[2], QStringLiteral("隐藏精灵"));
-    FakeAgentCharacter* genie = h.agent.character(QStringLiteral("merlin"));
-    QVERIFY(genie);
-    QCOMPARE(genie->requests.mid(0, 3),
-             (QStringList{QStringLiteral("Show"), QStringLiteral("MoveTo 200,200"),
-                          QStringLiteral("Speak Hello! What can I do For you ?")}));
-
-    h.click(ReadingController::ShowCharacter); // hide: still loaded
-    QCOMPARE(h.view.captions[2], QStringLiteral("显示精灵"));
-    QCOMPARE(h.reading.agentshow(), 1);
-
-    h.view.document = QStringLiteral("First one. Second one.");
-    h.click(ReadingController::Read);
-    h.view.setSelection(0, 0);
-    h.engine.raiseWord(0, 5);
-    QCOMPARE(h.selLength(), 0); // no word following
-    h.engine.raiseSentence(11, 11);
-    QCOMPARE(h.selection(), QStringLiteral("Second one."));
-    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
-    h.engine.raiseSentence(0, 5, h.engine.lastStream() + 1); // speech the reading did not start
-    QCOMPARE(h.selection(), QStringLiteral("Second one."));
-    QCOMPARE(genie->requests.last(), QStringLiteral("Sentence Second one."));
-    // Its balloon goes when the sentence is no longer heard.
-    h.engine.raiseEndStream();
-    QCOMPARE(genie->requests.last(), QStringLiteral("EndSentence"));
-    genie->requests.clear();
-    h.click(ReadingController::Stop);
-    QCOMPARE(genie->requests, QStringList{QStringLiteral("EndSentence")});
-}
-
 void TestReadingCommands::ratesAndVolume()
 {
     Harness h;
-    h.click(ReadingController::Read);
+    h.reading.read();
     const int callsBefore = int(h.engine.calls.size());
-    h.reading.Slider1_Scroll(-10);
+    h.reading.setRate(-10);
     QCOMPARE(h.engine.rate(), -10);
-    h.reading.Slider1_Scroll(10);
+    h.reading.setRate(10);
     QCOMPARE(h.engine.rate(), 10);
-    h.reading.Slider2_Scroll(0);
+    h.reading.setVolume(0);
     QCOMPARE(h.engine.volume(), 0);
     QCOMPARE(h.view.volumeCaption, QStringLiteral("音量：0"));
     QCOMPARE(h.engine.calls.size(), callsBefore); // the reading was not restarted
