@@ -13,7 +13,9 @@
 #include "reading/ReadingController.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
+#include "shell/DocumentPanel.h"
 #include "shell/MainWindow.h"
+#include "shell/ReadingPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -107,12 +109,12 @@ int main(int argc, char** argv)
 
     const QString text = mixedText(1024 * 1024);
     form.documents().setDocumentText(text);
-    control<QCheckBox>(form, "Check1")->setChecked(true);
-    if (!control<QCheckBox>(form, "Check2")->isEnabled()) {
+    form.readingPanel().setLoopReading(true);
+    if (!form.readingPanel().mixedReadingEnabled()) {
         std::fprintf(stderr, "mixed reading is not available (no Chinese or English voice)\n");
         return 1;
     }
-    control<QCheckBox>(form, "Check2")->setChecked(true);
+    form.readingPanel().setMixedReading(true);
     std::printf("text %lld chars, speed %.0fx, %d minutes, start rss_kib %lld\n",
                 static_cast<long long>(text.size()), speed, minutes,
                 static_cast<long long>(residentKiB()));
