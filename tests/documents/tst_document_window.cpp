@@ -148,11 +148,6 @@ private Q_SLOTS:
                  (QStringList{u"a.txt|a.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs}));
         QVERIFY(h.messages.shown.isEmpty());
         QCOMPARE(h.dialog.requests.size(), chosen.size() + 1);
-        for (const FileDialogPort::OpenRequest& request : h.dialog.requests) {
-            QCOMPARE(request.filter, u"文本文件(*.txt)|*.txt|所有类型(*.*)|*.*"_qs);
-            QCOMPARE(request.filterIndex, 1);
-            QCOMPARE(request.initDir, kAppDir);
-        }
         // The dialog offers the file chosen last.
         QCOMPARE(h.dialog.requests.last().fileName, h.path(chosen.last()));
         // A list click silences the voice first; opening leaves it alone.
@@ -350,19 +345,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("textlength");
         QTest::newRow("design place, 1000 characters: the start")
             << -1 << -1 << 1000 << "" << 0 << -1 << 0;
-        QTest::newRow("beyond the end: the end") << 354 << -1 << 128 << "" << 0 << 354 << 128;
         QTest::newRow("reading, dragged, 52.5 to even")
             << 100 << 200 << 128 << "reading" << 0 << 200 << 52;
         QTest::newRow("paused, dragged off the track's right end")
             << 100 << 400 << 128 << "paused" << 0 << 346 << 128;
-        QTest::newRow("dragged off the left end") << 200 << 40 << 128 << "" << 0 << 100 << 0;
         QTest::newRow("End key, reading")
             << 200 << -1 << 128 << "reading" << int(Qt::Key_End) << 346 << 128;
-        QTest::newRow("Home key") << 200 << -1 << 128 << "" << int(Qt::Key_Home) << 100 << 0;
-        QTest::newRow("Right key: a pixel on")
-            << 100 << -1 << 128 << "" << int(Qt::Key_Right) << 101 << 3;
-        QTest::newRow("Left key at the left end")
-            << 100 << -1 << 128 << "" << int(Qt::Key_Left) << 100 << 0;
     }
 
     void knobRelease()

@@ -228,16 +228,9 @@ private Q_SLOTS:
             << "Alt+Left" << second << 13 << "reading" << -1 << 50 << all;
         QTest::newRow("Ctrl++ faster") << "idle"
                                        << "Ctrl++" << none << 0 << "idle" << 0 << 50 << all;
-        QTest::newRow("Ctrl+= faster") << "idle"
-                                       << "Ctrl+=" << none << 0 << "idle" << 0 << 50 << all;
-        QTest::newRow("Ctrl+- slower") << "idle"
-                                       << "Ctrl+-" << none << 0 << "idle" << -2 << 50 << all;
         QTest::newRow("Ctrl+Shift+Up louder")
             << "idle"
             << "Ctrl+Shift+Up" << none << 0 << "idle" << -1 << 55 << all;
-        QTest::newRow("Ctrl+Shift+Down quieter")
-            << "idle"
-            << "Ctrl+Shift+Down" << none << 0 << "idle" << -1 << 45 << all;
         QTest::newRow("Ctrl+Shift+V reads the clipboard")
             << "reading"
             << "Ctrl+Shift+V"
