@@ -5,13 +5,13 @@
 #include "shell/MainWindow.h"
 #include "shell/Outline.h"
 #include "tray/TrayMenu.h"
-#include <QPushButton>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace lirondo;
@@ -64,6 +64,7 @@ private Q_SLOTS:
     void keyboardFocus();
     void layoutPlacesThePanels();
     void characterLoadedFollowsSentences();
+    void knobStopsTheReadingAndSetsItsStart();
 };
 
 void TestMainWindow::trayIconAtStartUp()
@@ -357,6 +358,33 @@ void TestMainWindow::characterLoadedFollowsSentences()
     genie->requests.clear();
     h.form.reading().stop();
     QCOMPARE(genie->requests, QStringList{QStringLiteral("EndSentence")});
+}
+
+// The locator's knob over a reading: its press stops the reading (a paused one stays
+// paused in its caption, and is not resumed), its release sets the reading start.
+void TestMainWindow::knobStopsTheReadingAndSetsItsStart()
+{
+    Harness h;
+    h.form.documents().setDocumentText(QString(128, u'字'));
+    control<QLabel>(h.form, "Labtxtlength")->setGeometry(100, 8, 256, 4);
+    auto* knob = control<QPushButton>(h.form, "Cmdlength");
+    knob->setGeometry(100, 0, 10, 21);
+    h.form.reading().read();
+    h.form.reading().pauseOrResume();
+    const qsizetype calls = h.engine.calls.size();
+    QTest::mousePress(knob, Qt::RightButton, {}, {2, 2});
+    QVERIFY(h.form.reading().isStopped());
+    QCOMPARE(h.engine.calls.size(), calls + 1);
+    QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
+    QCOMPARE(h.engine.resumeCalls(), 0);
+    QCOMPARE(command(h.form, 3)->text(), QStringLiteral("继续"));
+    for (int i : {0, 1, 3})
+        QCOMPARE(command(h.form, i)->isEnabled(), i == 0);
+    QTest::mouseMove(knob, {200 - knob->x(), 5});
+    QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
+    QCOMPARE(h.form.reading().readingStart(), 52); // 52.5 to even
+    QCOMPARE(textEdit(h.form)->textCursor().position(), 52);
+    QVERIFY(!textEdit(h.form)->textCursor().hasSelection());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -114,12 +114,6 @@ void TestReadingPanel::volumePopUp()
     QVERIFY(popUp->isVisible());
     w.hover(w.panel, w.barePanel());
     QVERIFY(!popUp->isVisible());
-
-    QSignalSpy volumes(w.panel, &ReadingPanel::volumeChanged);
-    w.panel->setVolume(40);
-    QCOMPARE(volumes.count(), 1);
-    w.panel->setVolumeCaption(QStringLiteral("音量：40"));
-    QCOMPARE(control<QLabel>(w, "Label4")->text(), QStringLiteral("音量：40"));
 }
 
 void TestReadingPanel::commandLabelsAreButtons_data()
