@@ -18,10 +18,10 @@ CaptionPlaces captionPlaces(int clientWidth)
 {
     CaptionPlaces places;
     if (!invalidSize(clientWidth))
-        places.IMBarWidth = clientWidth;
-    places.ImmaxLeft = clientWidth - 50;
-    places.IMminLeft = clientWidth - 71;
-    places.ImcloseLeft = clientWidth - 30;
+        places.captionBarWidth = clientWidth;
+    places.maximizeLeft = clientWidth - 50;
+    places.minimizeLeft = clientWidth - 71;
+    places.closeLeft = clientWidth - 30;
     return places;
 }
 
@@ -30,16 +30,16 @@ GripPlaces gripPlaces(QSize client, const GripSizes& sizes)
     const int w = client.width();
     const int h = client.height();
     GripPlaces places;
-    places.PbottomTop = h - sizes.PbottomHeight;
+    places.bottomGripTop = h - sizes.bottomGripHeight;
     if (invalidSize(w - 100))
         return places;
-    places.PbottomWidth = w - 100;
-    places.PrightLeft = w - sizes.PrightWidth;
+    places.bottomGripWidth = w - 100;
+    places.rightGripLeft = w - sizes.rightGripWidth;
     if (invalidSize(h - 100))
         return places;
-    places.PrightHeight = h - 100;
-    places.PjiaoLeft = w - sizes.Pjiao.width();
-    places.PjiaoTop = h - sizes.Pjiao.height();
+    places.rightGripHeight = h - 100;
+    places.cornerGripLeft = w - sizes.cornerGrip.width();
+    places.cornerGripTop = h - sizes.cornerGrip.height();
     return places;
 }
 
@@ -48,28 +48,28 @@ ContentPlaces contentPlaces(QSize client, const ContentDesign& design)
     const int w = client.width();
     const int h = client.height();
     ContentPlaces places;
-    const int picture2Top = h - design.Picture2Height - 50;
-    places.Picture2Top = picture2Top;
+    const int picture2Top = h - design.panelHeight - 50;
+    places.panelTop = picture2Top;
     if (invalidSize(w - 30))
         return places;
-    places.Picture2Width = w - 30;
-    const int textenHeight = picture2Top - design.TextenPos.y() - 10;
+    places.panelWidth = w - 30;
+    const int textenHeight = picture2Top - design.textBoxPos.y() - 10;
     if (invalidSize(textenHeight))
         return places;
-    places.TextenHeight = textenHeight;
-    const int textenWidth = w - design.TextenPos.x() - 30;
+    places.textBoxHeight = textenHeight;
+    const int textenWidth = w - design.textBoxPos.x() - 30;
     if (invalidSize(textenWidth))
         return places;
-    places.TextenWidth = textenWidth;
-    places.Picture1Top = design.ImavoiceTop + picture2Top - 100;
-    const int frame1Height = h - design.Picture2Height - design.Frame1Top - 50;
+    places.textBoxWidth = textenWidth;
+    places.volumePopUpTop = design.speakerTop + picture2Top - 100;
+    const int frame1Height = h - design.panelHeight - design.listFrameTop - 50;
     if (invalidSize(frame1Height))
         return places;
-    places.Frame1Height = frame1Height;
+    places.listFrameHeight = frame1Height;
     const int listTwips = pixelsToTwips(frame1Height) - 900;
     if (invalidSize(listTwips))
         return places;
-    places.ListView1Height = twipsToPixels(listTwips);
+    places.listHeight = twipsToPixels(listTwips);
     return places;
 }
 

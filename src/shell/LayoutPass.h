@@ -17,52 +17,54 @@ QRect twipsRect(int left, int top, int width, int height);
 // a line of a step that would give a negative size fails, and the lines after it in
 // that step are left out (empty), as the step is abandoned there.
 
-// The caption bar and the three caption buttons.
+// The caption bar and the three caption buttons (the form's IMBar, Immax, Immin, Imclose).
 struct CaptionPlaces
 {
-    std::optional<int> IMBarWidth; // left and top are 0
+    std::optional<int> captionBarWidth; // left and top are 0
     int buttonTop = 9;
-    int ImmaxLeft = 0;
-    int IMminLeft = 0;
-    int ImcloseLeft = 0;
+    int maximizeLeft = 0;
+    int minimizeLeft = 0;
+    int closeLeft = 0;
 };
 CaptionPlaces captionPlaces(int clientWidth);
 
-// The grips, given their current sizes.
+// The grips, given their current sizes (the form's Pbottom, Pright, Pjiao).
 struct GripSizes
 {
-    int PbottomHeight = 0;
-    int PrightWidth = 0;
-    QSize Pjiao;
+    int bottomGripHeight = 0;
+    int rightGripWidth = 0;
+    QSize cornerGrip;
 };
 struct GripPlaces
 {
-    std::optional<int> PbottomTop;
-    std::optional<int> PbottomWidth;
-    std::optional<int> PrightLeft;
-    std::optional<int> PrightHeight;
-    std::optional<int> PjiaoLeft;
-    std::optional<int> PjiaoTop;
+    std::optional<int> bottomGripTop;
+    std::optional<int> bottomGripWidth;
+    std::optional<int> rightGripLeft;
+    std::optional<int> rightGripHeight;
+    std::optional<int> cornerGripLeft;
+    std::optional<int> cornerGripTop;
 };
 GripPlaces gripPlaces(QSize client, const GripSizes& sizes);
 
-// The content controls, given what they keep from their design.
+// The content controls, given what they keep from their design: the reading panel
+// (the form's Picture2), the text box (Texten), the speaker (Imavoice), the volume pop-up
+// (Picture1), the reading-list frame (Frame1) and its list (ListView1).
 struct ContentDesign
 {
-    int Picture2Height = 0;
-    QPoint TextenPos;
-    int ImavoiceTop = 0; // inside Picture2
-    int Frame1Top = 0;
+    int panelHeight = 0;
+    QPoint textBoxPos;
+    int speakerTop = 0; // inside the panel
+    int listFrameTop = 0;
 };
 struct ContentPlaces
 {
-    std::optional<int> Picture2Top;
-    std::optional<int> Picture2Width;
-    std::optional<int> TextenHeight;
-    std::optional<int> TextenWidth;
-    std::optional<int> Picture1Top;
-    std::optional<int> Frame1Height;
-    std::optional<int> ListView1Height; // pixels; the program reckons it in twips
+    std::optional<int> panelTop;
+    std::optional<int> panelWidth;
+    std::optional<int> textBoxHeight;
+    std::optional<int> textBoxWidth;
+    std::optional<int> volumePopUpTop;
+    std::optional<int> listFrameHeight;
+    std::optional<int> listHeight; // pixels; the program reckons it in twips
 };
 ContentPlaces contentPlaces(QSize client, const ContentDesign& design);
 

@@ -36,14 +36,14 @@ void MainWindow::layoutPass(WindowState state)
     const ContentPlaces content =
         contentPlaces(size(), {m_readingPanel->height(), m_documents->textBoxPos(),
                                m_readingPanel->speakerTop(), m_documents->listFrameTop()});
-    if (content.Picture2Top)
-        m_readingPanel->move(m_readingPanel->x(), *content.Picture2Top);
-    if (content.Picture2Width)
-        m_readingPanel->resize(*content.Picture2Width, m_readingPanel->height());
-    m_documents->resizeTextBox(content.TextenWidth, content.TextenHeight);
-    if (content.Picture1Top)
-        m_readingPanel->moveVolumePopUp(*content.Picture1Top);
-    m_documents->setListHeights(content.Frame1Height, content.ListView1Height);
+    if (content.panelTop)
+        m_readingPanel->move(m_readingPanel->x(), *content.panelTop);
+    if (content.panelWidth)
+        m_readingPanel->resize(*content.panelWidth, m_readingPanel->height());
+    m_documents->resizeTextBox(content.textBoxWidth, content.textBoxHeight);
+    if (content.volumePopUpTop)
+        m_readingPanel->moveVolumePopUp(*content.volumePopUpTop);
+    m_documents->setListHeights(content.listFrameHeight, content.listHeight);
 
     m_readingPanel->fitWord(); // the panel's width sets the word's room
 

@@ -128,24 +128,24 @@ void WindowChrome::layOut()
     const QSize client = m_window.size();
 
     const CaptionPlaces caption = captionPlaces(client.width());
-    if (caption.IMBarWidth)
-        m_captionBar->setGeometry(0, 0, *caption.IMBarWidth, m_captionBar->height());
-    m_maximizeButton->move(caption.ImmaxLeft, caption.buttonTop);
-    m_minimizeButton->move(caption.IMminLeft, caption.buttonTop);
-    m_closeButton->move(caption.ImcloseLeft, caption.buttonTop);
+    if (caption.captionBarWidth)
+        m_captionBar->setGeometry(0, 0, *caption.captionBarWidth, m_captionBar->height());
+    m_maximizeButton->move(caption.maximizeLeft, caption.buttonTop);
+    m_minimizeButton->move(caption.minimizeLeft, caption.buttonTop);
+    m_closeButton->move(caption.closeLeft, caption.buttonTop);
 
     const GripPlaces grips =
         gripPlaces(client, {m_bottomGrip->height(), m_rightGrip->width(), m_cornerGrip->size()});
-    if (grips.PbottomTop)
-        m_bottomGrip->move(m_bottomGrip->x(), *grips.PbottomTop);
-    if (grips.PbottomWidth)
-        m_bottomGrip->resize(*grips.PbottomWidth, m_bottomGrip->height());
-    if (grips.PrightLeft)
-        m_rightGrip->move(*grips.PrightLeft, m_rightGrip->y());
-    if (grips.PrightHeight)
-        m_rightGrip->resize(m_rightGrip->width(), *grips.PrightHeight);
-    if (grips.PjiaoLeft && grips.PjiaoTop)
-        m_cornerGrip->move(*grips.PjiaoLeft, *grips.PjiaoTop);
+    if (grips.bottomGripTop)
+        m_bottomGrip->move(m_bottomGrip->x(), *grips.bottomGripTop);
+    if (grips.bottomGripWidth)
+        m_bottomGrip->resize(*grips.bottomGripWidth, m_bottomGrip->height());
+    if (grips.rightGripLeft)
+        m_rightGrip->move(*grips.rightGripLeft, m_rightGrip->y());
+    if (grips.rightGripHeight)
+        m_rightGrip->resize(m_rightGrip->width(), *grips.rightGripHeight);
+    if (grips.cornerGripLeft && grips.cornerGripTop)
+        m_cornerGrip->move(*grips.cornerGripLeft, *grips.cornerGripTop);
 
     if (!client.isEmpty()) {
         if (m_backing.size() != client)

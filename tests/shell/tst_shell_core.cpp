@@ -39,16 +39,16 @@ void TestShellCore::failingLineEndsItsStep()
     QFETCH(int, contentLines);
     QFETCH(int, gripLines);
     const ContentPlaces c = contentPlaces(client, {137, QPoint(176, 32), 56, 32}); // design places
-    const std::array<bool, 7> content = {c.Picture2Top.has_value(),    c.Picture2Width.has_value(),
-                                         c.TextenHeight.has_value(),   c.TextenWidth.has_value(),
-                                         c.Picture1Top.has_value(),    c.Frame1Height.has_value(),
-                                         c.ListView1Height.has_value()};
+    const std::array<bool, 7> content = {
+        c.panelTop.has_value(),     c.panelWidth.has_value(),     c.textBoxHeight.has_value(),
+        c.textBoxWidth.has_value(), c.volumePopUpTop.has_value(), c.listFrameHeight.has_value(),
+        c.listHeight.has_value()};
     for (int i = 0; i < 7; ++i)
         QCOMPARE(content[i], i < contentLines);
     const GripPlaces g = gripPlaces(client, {13, 17, QSize(17, 17)});
-    const std::array<bool, 6> grips = {g.PbottomTop.has_value(), g.PbottomWidth.has_value(),
-                                       g.PrightLeft.has_value(), g.PrightHeight.has_value(),
-                                       g.PjiaoLeft.has_value(),  g.PjiaoTop.has_value()};
+    const std::array<bool, 6> grips = {g.bottomGripTop.has_value(),  g.bottomGripWidth.has_value(),
+                                       g.rightGripLeft.has_value(),  g.rightGripHeight.has_value(),
+                                       g.cornerGripLeft.has_value(), g.cornerGripTop.has_value()};
     for (int i = 0; i < 6; ++i)
         QCOMPARE(grips[i], i < gripLines);
 }
