@@ -196,7 +196,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
         return ExitCannotWrite;
     }
 
-    const QString input = inputs.first();
+    const QString& input = inputs.first();
     if (input == u"-") {
         request.text = decodeTextFile(io.readStdin ? io.readStdin() : QByteArray(), gbk);
     } else {

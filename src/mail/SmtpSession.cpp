@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lirondo {
 
@@ -178,9 +179,9 @@ QString GetField(int index, const QString& text, const QString& delimiter)
 
 QByteArray encodeHeaderText(const QString& text)
 {
-    const QByteArray safe = lineSafe(text);
+    QByteArray safe = lineSafe(text);
     bool ascii = true;
-    for (const char c : safe) {
+    for (const char c : std::as_const(safe)) {
         if (static_cast<unsigned char>(c) >= 0x80)
             ascii = false;
     }
@@ -214,13 +215,13 @@ QByteArray encodeBody(const QString& text)
 
 QByteArray encodeDisplayName(const QString& name)
 {
-    const QByteArray safe = lineSafe(name).trimmed();
+    QByteArray safe = lineSafe(name).trimmed();
     if (!isAscii(QString::fromUtf8(safe)) || safe.size() > 900)
         return encodeHeaderText(QString::fromUtf8(safe));
     if (std::all_of(safe.cbegin(), safe.cend(), isAtomText))
         return safe;
     QByteArray quoted = "\"";
-    for (const char c : safe) {
+    for (const char c : std::as_const(safe)) {
         if (c == '"' || c == '\\')
             quoted += '\\';
         quoted += c;

@@ -19,8 +19,8 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("maxSize");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, int n, QString expected, QSize size = {128, 128},
-                            int maxSize = 32767) {
+        const auto row = [](const char* name, int n, const QString& expected,
+                            QSize size = {128, 128}, int maxSize = 32767) {
             QTest::newRow(name) << n << size << maxSize << expected;
         };
         row("3", 3, QStringLiteral("Width 192|Height 192|Width 128|Height 128"));
