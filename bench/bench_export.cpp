@@ -90,8 +90,8 @@ int main(int argc, char** argv)
     const double bigSeconds = args.size() > 3 ? args.at(3).toDouble() : 180.0;
 
     GbkCodePage gbk;
-    auto synth = std::make_shared<EspeakSynthesizer>();
-    if (synth->sampleRate <= 0) {
+    EspeakSynthesizer& synth = EspeakSynthesizer::shared();
+    if (synth.sampleRate() <= 0) {
         std::printf("espeak-ng did not start\n");
         return 1;
     }

@@ -140,12 +140,11 @@ private:
 };
 
 // -1 without a sound server.
-double afterIdleCloseMedianMs(const std::shared_ptr<EspeakSynthesizer>& synthesizer,
-                              const QString& text)
+double afterIdleCloseMedianMs(const QString& text)
 {
     auto owned = std::make_unique<TimingSound>(makeDefaultAudioOutput());
     TimingSound& output = *owned;
-    EspeakEngine engine(std::move(owned), synthesizer);
+    EspeakEngine engine(std::move(owned));
     if (!output.hasSound())
         return -1;
     return medianMs(engine, output, text, [&output] {
@@ -177,7 +176,7 @@ int main(int argc, char** argv)
     std::printf("  ratio 50 MB / 1 KB: %.2f\n", smallMs > 0 ? largeMs / smallMs : 0.0);
     const double rateMs = rateChangeMedianMs(engine, output, large);
     std::printf("rate change (-10 <-> 10) to first audio at the new rate: %.2f ms\n", rateMs);
-    const double idleMs = afterIdleCloseMedianMs(engine.synthesizer(), small);
+    const double idleMs = afterIdleCloseMedianMs(small);
     if (idleMs >= 0)
         std::printf("sound server, stream closed while idle, to first block taken: %.2f ms\n",
                     idleMs);

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     int lastRun = 0;
     QObject::connect(engine.get(), &SpeechEngine::endStream, &form, [&] {
         // The window's own handler, connected first, has moved on to the next run.
-        const int run = form.reading().runindex();
+        const int run = form.reading().runIndex();
         if (run < lastRun) {
             ++passes;
             std::printf("pass %lld rss_kib %lld cpu_s %.1f\n", static_cast<long long>(passes),
@@ -117,7 +117,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(text.size()), speed, minutes,
                 static_cast<long long>(residentKiB()));
     std::fflush(stdout);
-    form.reading().Label2_Click(ReadingController::Read);
+    form.reading().read();
 
     int minute = 0;
     QTimer sample;
@@ -129,7 +129,7 @@ int main(int argc, char** argv)
                     static_cast<long long>(words), static_cast<long long>(passes));
         std::fflush(stdout);
         if (minute >= minutes) {
-            form.reading().Label2_Click(ReadingController::Stop);
+            form.reading().stop();
             QCoreApplication::quit();
         }
     });

@@ -1,4 +1,4 @@
-// SplitText throughput and memory on about 50 MB (as GBK) of mixed Chinese/English text.
+// split throughput and memory on about 50 MB (as GBK) of mixed Chinese/English text.
 // Budget: at least 200 MB/s; memory grows with the number of runs, not of characters.
 #include "common/Gbk.h"
 #include "reading/LanguageRuns.h"
@@ -74,7 +74,7 @@ int main()
 
     LanguageRuns split(gbk);
     const double before = residentMiB();
-    split.SplitText(text, 0, 1, 2);
+    split.split(text, 0, 1, 2);
     const double after = residentMiB();
 
     std::vector<double> wall, cpu;
@@ -82,7 +82,7 @@ int main()
         QElapsedTimer t;
         const double c0 = threadSeconds();
         t.start();
-        split.SplitText(text, 0, 1, 2);
+        split.split(text, 0, 1, 2);
         wall.push_back(t.nsecsElapsed() / 1e9);
         cpu.push_back(threadSeconds() - c0);
     }

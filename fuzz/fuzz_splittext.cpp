@@ -31,7 +31,7 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
 {
     if (start < 0 || start >= text.size()) {
         require(!ok && split.count() == 0 && split.runCount() == 0, "runs from nothing");
-        require(!split.inRange(0) && split.runtext(0).isEmpty() && split.runvoice(0) == -1,
+        require(!split.inRange(0) && split.runText(0).isEmpty() && split.runVoice(0) == -1,
                 "entry 0 of an empty split");
         return;
     }
@@ -45,13 +45,13 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
     bool anyLanguage = false;
     qsizetype offset = 0;
     for (qsizetype k = 0; k < split.runCount(); ++k) {
-        const QString run = split.runtext(k);
+        const QString run = split.runText(k);
         require(!run.isEmpty(), "empty run in use");
         require(split.runOffset(k) == offset, "run offset");
         require(rest.sliced(offset).startsWith(run), "runs do not join back to the text");
-        const int voice = split.runvoice(k);
+        const int voice = split.runVoice(k);
         if (k > 0) {
-            require(voice != split.runvoice(k - 1), "neighbouring runs share a language");
+            require(voice != split.runVoice(k - 1), "neighbouring runs share a language");
             // A run starts exactly where the language changes.
             const CharClass first = gbk.classify(run.at(0).unicode());
             require(first != CharClass::Neutral, "run starts with a neutral character");
@@ -78,10 +78,10 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
         offset += run.size();
     }
     require(offset == rest.size(), "runs do not cover the text");
-    require(anyLanguage || split.runvoice(0) == -1, "voice for a text without letters");
-    require(split.lastlang() == lang, "lastlang");
+    require(anyLanguage || split.runVoice(0) == -1, "voice for a text without letters");
+    require(split.lastLanguage() == lang, "lastlang");
     for (qsizetype k = split.runCount(); k < split.count(); ++k)
-        require(split.inRange(k) && split.runtext(k).isEmpty() && split.runvoice(k) == -1,
+        require(split.inRange(k) && split.runText(k).isEmpty() && split.runVoice(k) == -1,
                 "entry after the last run in use");
     require(!split.inRange(split.count()) && !split.inRange(-1), "index outside the arrays");
 }
@@ -111,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         start = qsizetype(uint32_t(rawStart) % uint32_t(text.size() + 2)) - 1;
 
     LanguageRuns split(gbk);
-    checkSplit(gbk, split, text, start, split.SplitText(text, start, kChinese, kEnglish));
+    checkSplit(gbk, split, text, start, split.split(text, start, kChinese, kEnglish));
     // The same object again from the top: nothing of the first split may remain.
-    checkSplit(gbk, split, text, 0, split.SplitText(text, 0, kChinese, kEnglish));
+    checkSplit(gbk, split, text, 0, split.split(text, 0, kChinese, kEnglish));
     return 0;
 }

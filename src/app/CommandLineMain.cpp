@@ -61,6 +61,8 @@ int commandLineMain(int argc, char** argv)
         QFile in;
         return in.open(stdin, QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     };
-    io.synthesizer = [] { return std::make_shared<lirondo::EspeakSynthesizer>(); };
+    io.synthesizer = []() -> lirondo::EspeakSynthesizer& {
+        return lirondo::EspeakSynthesizer::shared();
+    };
     return lirondo::runCommandLine(QCoreApplication::arguments().mid(1), io, gbk, &interrupted);
 }

@@ -47,8 +47,9 @@ public:
     virtual AgentCharacter* Characters(const QString& id) = 0;
 
 Q_SIGNALS:
-    // The user clicked a character; button 1 left, 2 right.
-    void Click(const QString& characterId, int button, int shift, int x, int y);
+    // The user clicked a character (left, right or middle button).
+    void Click(const QString& characterId, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+               int x, int y);
 };
 
 } // namespace lirondo

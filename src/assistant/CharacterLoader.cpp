@@ -21,7 +21,7 @@ QString CharacterLoader::defaultCharacterPath() const
     return QDir::cleanPath(QDir(m_applicationDir).absoluteFilePath(relative));
 }
 
-bool CharacterLoader::LoadCharacter(const QString& path)
+bool CharacterLoader::load(const QString& path)
 {
     if (!path.isEmpty())
         return loadFrom(path);
@@ -68,7 +68,7 @@ bool CharacterLoader::loadFrom(const QString& path)
         m_failure = {path, reason, !path.isEmpty() && QFileInfo::exists(path)};
         return false;
     }
-    m_genie = character;
+    m_character = character;
     return true;
 }
 

@@ -24,14 +24,15 @@ public:
     // tree (<build>/bin) and once installed (<prefix>/bin).
     QString defaultCharacterPath() const;
 
-    // True when Genie() now holds the loaded character. A non-empty path is loaded
+    // True when character() now holds the loaded character. A non-empty path is loaded
     // silently; an empty one tells why the path tried before did not load (missing, or
     // there but not a readable character file), offers the user a search for the file,
     // and says why a file picked there does not load.
-    bool LoadCharacter(const QString& path);
+    // (The form's `LoadCharacter`.)
+    bool load(const QString& path);
 
-    // The loaded character, nullptr until the first successful load.
-    AgentCharacter* Genie() const { return m_genie; }
+    // The loaded character (the form's `Genie`), nullptr until the first successful load.
+    AgentCharacter* character() const { return m_character; }
 
 private:
     bool loadFrom(const QString& path);
@@ -49,7 +50,7 @@ private:
     MessageBoxPort& m_messages;
     CommonDialog& m_dialog;
     QString m_applicationDir;
-    AgentCharacter* m_genie = nullptr;
+    AgentCharacter* m_character = nullptr;
     Failure m_failure;
 };
 

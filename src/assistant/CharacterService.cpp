@@ -58,9 +58,10 @@ bool CharacterService::Load(const QString& id, const QString& path, QString* err
 
     auto* loaded =
         new LoadedCharacter(id, std::move(*read.character), std::make_unique<SeededRandom>(), this);
-    connect(
-        loaded, &LoadedCharacter::clicked, this,
-        [this, id](int button, int shift, int x, int y) { Q_EMIT Click(id, button, shift, x, y); });
+    connect(loaded, &LoadedCharacter::clicked, this,
+            [this, id](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+                Q_EMIT Click(id, button, modifiers, x, y);
+            });
     m_characters.insert(key, loaded);
     return true;
 }

@@ -12,25 +12,9 @@ namespace lirondo {
 
 namespace {
 
-int buttonNumber(Qt::MouseButton button)
+bool reported(Qt::MouseButton button)
 {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shiftState(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
-           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+    return button == Qt::LeftButton || button == Qt::RightButton || button == Qt::MiddleButton;
 }
 
 } // namespace
@@ -114,9 +98,8 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
     const bool wasDrag = m_dragging;
     m_pressed = Qt::NoButton;
     m_dragging = false;
-    const int button = buttonNumber(event->button());
-    if (!wasDrag && button != 0)
-        Q_EMIT clicked(button, shiftState(event->modifiers()), event->globalPosition().toPoint());
+    if (!wasDrag && reported(event->button()))
+        Q_EMIT clicked(event->button(), event->modifiers(), event->globalPosition().toPoint());
 }
 
 } // namespace lirondo

@@ -11,7 +11,7 @@ class CharacterPlayer;
 // The character on the desktop: a frameless, always-on-top tool window that shows
 // only the figure's own pixels. Its mask follows the figure, so clicks beside it
 // reach whatever lies below. The left button drags it; a click that did not drag
-// is reported with the program's button numbers (1 left, 2 right, 4 middle).
+// of the left, right or middle button is reported.
 class CharacterWindow : public QWidget
 {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
     const QImage& frame() const { return m_image; }
 
 Q_SIGNALS:
-    void clicked(int button, int shift, QPoint globalPosition);
+    void clicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -20,8 +20,9 @@ bool fitsInt16(double value)
 
 } // namespace
 
-IdleBehaviour::IdleBehaviour(AgentCharacter* genie, std::unique_ptr<RandomSource> random)
-    : m_genie(genie), m_random(random ? std::move(random) : std::make_unique<SeededRandom>())
+IdleBehaviour::IdleBehaviour(AgentCharacter* character, std::unique_ptr<RandomSource> random)
+    : m_character(character),
+      m_random(random ? std::move(random) : std::make_unique<SeededRandom>())
 {}
 
 int IdleBehaviour::tick()
@@ -52,14 +53,14 @@ void IdleBehaviour::perform(int n)
         playPair(QStringLiteral("Suggest"), QStringLiteral("SuggestReturn"));
         break;
     case 5:
-        if (m_genie) {
-            m_genie->MoveTo(0, 200);
-            m_genie->MoveTo(400, 200);
+        if (m_character) {
+            m_character->MoveTo(0, 200);
+            m_character->MoveTo(400, 200);
         }
         break;
     case 6:
-        if (m_genie)
-            m_genie->Play(QStringLiteral("Pleased"));
+        if (m_character)
+            m_character->Play(QStringLiteral("Pleased"));
         break;
     case 7:
         playPair(QStringLiteral("Wave"), QStringLiteral("WaveReturn"));
@@ -74,18 +75,18 @@ void IdleBehaviour::perform(int n)
 
 void IdleBehaviour::playPair(const QString& animation, const QString& returnAnimation)
 {
-    if (!m_genie)
+    if (!m_character)
         return;
     // Each request stands alone: a missing first animation does not stop the second.
-    m_genie->Play(animation);
-    m_genie->Play(returnAnimation);
+    m_character->Play(animation);
+    m_character->Play(returnAnimation);
 }
 
 // Grow by half and shrink back. A dimension whose growth failed is not shrunk:
 // shrinking it anyway would leave the character two thirds of its size for good.
 void IdleBehaviour::swell()
 {
-    if (!m_genie)
+    if (!m_character)
         return;
     const auto grow = [](int size, auto set) {
         const double grown = vbRound(size * 1.5);
@@ -96,16 +97,16 @@ void IdleBehaviour::swell()
         if (fitsInt16(shrunk))
             set(static_cast<int>(shrunk));
     };
-    AgentCharacter& genie = *m_genie;
-    const auto setWidth = [&genie](int value) { return genie.setWidth(value); };
-    const auto setHeight = [&genie](int value) { return genie.setHeight(value); };
+    AgentCharacter& shown = *m_character;
+    const auto setWidth = [&shown](int value) { return shown.setWidth(value); };
+    const auto setHeight = [&shown](int value) { return shown.setHeight(value); };
 
-    const bool widthGrew = grow(genie.Width(), setWidth);
-    const bool heightGrew = grow(genie.Height(), setHeight);
+    const bool widthGrew = grow(shown.Width(), setWidth);
+    const bool heightGrew = grow(shown.Height(), setHeight);
     if (widthGrew)
-        shrink(genie.Width(), setWidth);
+        shrink(shown.Width(), setWidth);
     if (heightGrew)
-        shrink(genie.Height(), setHeight);
+        shrink(shown.Height(), setHeight);
 }
 
 } // namespace lirondo

@@ -19,11 +19,11 @@ public:
     static constexpr int kBehaviourCount = 8;
 
     // random: nullptr means a SeededRandom with its fixed seed, owned here.
-    explicit IdleBehaviour(AgentCharacter* genie = nullptr,
+    explicit IdleBehaviour(AgentCharacter* character = nullptr,
                            std::unique_ptr<RandomSource> random = nullptr);
 
-    void setCharacter(AgentCharacter* genie) { m_genie = genie; }
-    AgentCharacter* character() const { return m_genie; }
+    void setCharacter(AgentCharacter* character) { m_character = character; }
+    AgentCharacter* character() const { return m_character; }
 
     // Draws n in 1..8, each equally likely, and performs it. Returns n.
     int tick();
@@ -36,7 +36,7 @@ private:
     void playPair(const QString& animation, const QString& returnAnimation);
     void swell();
 
-    AgentCharacter* m_genie;
+    AgentCharacter* m_character;
     std::unique_ptr<RandomSource> m_random;
 };
 

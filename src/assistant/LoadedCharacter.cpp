@@ -24,8 +24,8 @@ LoadedCharacter::LoadedCharacter(QString id, acs::Character character,
     connect(m_player.get(), &CharacterPlayer::sizeChanged, this,
             [this] { m_balloon->follow(figure()); });
     connect(m_window.get(), &CharacterWindow::clicked, this,
-            [this](int button, int shift, QPoint at) {
-                Q_EMIT clicked(button, shift, at.x(), at.y());
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
+                Q_EMIT clicked(button, modifiers, at.x(), at.y());
             });
 }
 

@@ -45,7 +45,7 @@ public:
     bool animating() const { return m_timer.isActive(); }
 
 Q_SIGNALS:
-    void clicked(int button, int shift, int x, int y);
+    void clicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
 
 private:
     void advance();

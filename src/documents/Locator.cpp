@@ -51,7 +51,7 @@ std::optional<int> Locator::keyTo(int key, int knobLeft, const Geometry& geometr
 
 int Locator::release(int knobLeft, const Geometry& geometry, qint64 textLength)
 {
-    Tag.clear();
+    m_held = false;
     return offsetForKnob(knobLeft, geometry, textLength);
 }
 

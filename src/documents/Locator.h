@@ -18,11 +18,9 @@ public:
         int knobWidth = 0;
     };
 
-    // "1" from the press on the knob to its release, empty otherwise.
-    QString Tag;
-
-    bool held() const { return !Tag.isEmpty(); }
-    void press() { Tag = QStringLiteral("1"); }
+    // From the press on the knob to its release (the form's `Tag` of "1").
+    bool held() const { return m_held; }
+    void press() { m_held = true; }
 
     // Where a move puts the knob, given the pointer's x in the panel: while held, its left
     // edge goes under the pointer, held within the track's ends; otherwise it stays.
@@ -39,6 +37,9 @@ public:
     // end of the text at or past its right end. Between them the 5 pixels are about half
     // the knob, so the knob's middle points at the offset. Halves round to even.
     static int offsetForKnob(int knobLeft, const Geometry& geometry, qint64 textLength);
+
+private:
+    bool m_held = false;
 };
 
 } // namespace lirondo

@@ -137,15 +137,13 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
         return ExitOk;
     }
 
-    std::shared_ptr<EspeakSynthesizer> synth;
     const auto engine = [&]() -> EspeakSynthesizer* {
-        if (!synth)
-            synth = io.synthesizer();
-        if (!synth || synth->sampleRate <= 0) {
+        EspeakSynthesizer* synth = io.synthesizer ? &io.synthesizer() : nullptr;
+        if (!synth || synth->sampleRate() <= 0) {
             io.err(exportMessage(ExportStatus::EngineFailed, {}) + u'\n');
             return nullptr;
         }
-        return synth.get();
+        return synth;
     };
 
     if (parser.isSet(listOption)) {
@@ -153,7 +151,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
         if (!s)
             return ExitFailed;
         QString list;
-        for (const VoiceInfo& v : s->voices)
+        for (const VoiceInfo& v : s->voices())
             list += v.id + u'\t' + v.languages.value(0) + u'\t' + v.description + u'\n';
         io.out(list);
         return ExitOk;
@@ -220,7 +218,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
     if (!s)
         return ExitFailed;
     if (parser.isSet(voiceOption)) {
-        request.voice = findVoice(s->voices, parser.value(voiceOption));
+        request.voice = findVoice(s->voices(), parser.value(voiceOption));
         if (request.voice < 0) {
             io.err(Text::tr("lirondo: 没有这个语音：%1（用 --list-voices 查看）\n")
                        .arg(parser.value(voiceOption)));
@@ -243,7 +241,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
                        .arg(int(p.fraction * 100), 3)
                        .arg(p.secondsLeft < 0 ? u"--:--"_s : clockText(p.secondsLeft)));
     };
-    Exporter exporter(synth, gbk);
+    Exporter exporter(*s, gbk);
     const ExportResult result = exporter.run(request, progress, cancel);
     if (meter)
         io.err(u"\n"_s);

@@ -22,7 +22,7 @@ struct CommandLineIo
     std::function<void(const QString&)> err; // standard error
     bool errIsTerminal = false;              // progress is shown only on a terminal
     std::function<QByteArray()> readStdin;
-    std::function<std::shared_ptr<EspeakSynthesizer>()> synthesizer; // made on first use
+    std::function<EspeakSynthesizer&()> synthesizer; // started on first use
 };
 
 enum CommandLineExit : int

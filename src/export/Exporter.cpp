@@ -56,14 +56,29 @@ bool endsSentence(QStringView text)
     return i > 0 && terminal.contains(text[i - 1]);
 }
 
+// Holds the synthesizer for an export; wait() returns when it has new data (or a while
+// has passed).
 struct SynthesizerSession
 {
-    explicit SynthesizerSession(EspeakSynthesizer& s, std::condition_variable& cv) : synth(s)
+    explicit SynthesizerSession(EspeakSynthesizer& s) : synth(s)
     {
-        synth.attach([&cv] { cv.notify_all(); });
+        synth.attach([this] {
+            std::lock_guard lock(mutex);
+            ready = true;
+            cv.notify_all();
+        });
     }
     ~SynthesizerSession() { synth.detach(); }
+    void wait()
+    {
+        std::unique_lock lock(mutex);
+        cv.wait_for(lock, std::chrono::milliseconds(200), [this] { return ready; });
+        ready = false;
+    }
     EspeakSynthesizer& synth;
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool ready = false;
 };
 
 } // namespace
@@ -93,8 +108,8 @@ QString exportMessage(ExportStatus status, const QString& outputPath, const QStr
     return {};
 }
 
-Exporter::Exporter(std::shared_ptr<EspeakSynthesizer> synthesizer, const GbkCodePage& gbk)
-    : m_synth(std::move(synthesizer)), m_gbk(gbk)
+Exporter::Exporter(EspeakSynthesizer& synthesizer, const GbkCodePage& gbk)
+    : m_synth(synthesizer), m_gbk(gbk)
 {}
 
 ExportResult Exporter::run(const ExportRequest& request,
@@ -109,16 +124,16 @@ ExportResult Exporter::run(const ExportRequest& request,
     };
     if (!AudioFileWriter::formatFor(request.outputPath))
         return fail(ExportStatus::UnsupportedFormat);
-    if (!m_synth || m_synth->sampleRate <= 0)
+    if (m_synth.sampleRate() <= 0)
         return fail(ExportStatus::EngineFailed);
     const QString& text = request.text;
     if (text.trimmed().isEmpty())
         return fail(ExportStatus::EmptyText);
-    const int rate = m_synth->sampleRate;
+    const int rate = m_synth.sampleRate();
     result.sampleRate = rate;
 
     // What is spoken: the whole text in one voice, or its runs in theirs.
-    const QList<VoiceInfo>& voices = m_synth->voices;
+    const QList<VoiceInfo>& voices = m_synth.voices();
     const VoiceTable table = VoiceTable::build(voices);
     const auto voiceId = [&voices](int position) {
         return position >= 0 && position < voices.size() ? voices.at(position).id.toUtf8()
@@ -132,7 +147,7 @@ ExportResult Exporter::run(const ExportRequest& request,
     if (request.mixed) {
         if (table.chinese < 0 || table.english < 0)
             return fail(ExportStatus::NoMixedVoices);
-        runs.SplitText(text, 0, table.chinese, table.english);
+        runs.split(text, 0, table.chinese, table.english);
         pieces = runs.runCount();
     }
     const auto pieceOffset = [&](qsizetype k) { return request.mixed ? runs.runOffset(k) : 0; };
@@ -145,12 +160,9 @@ ExportResult Exporter::run(const ExportRequest& request,
     if (!subtitles.open())
         return fail(ExportStatus::CannotWrite, subtitles.error());
 
-    EspeakSynthesizer& s = *m_synth;
-    std::condition_variable dataCv;
-    SynthesizerSession session(s, dataCv);
-    s.wordsPerMinute.store(EspeakEngine::wordsPerMinute(request.rate));
-    s.wordGap.store(EspeakEngine::wordGap(request.rate));
-    const quint64 generation = s.generation.load();
+    SynthesizerSession session(m_synth);
+    m_synth.setSpeed(EspeakEngine::wordsPerMinute(request.rate),
+                     EspeakEngine::wordGap(request.rate));
     const float gain = float(std::clamp(request.volume, 0, 100)) / 100.0f;
 
     TimedSentence cue;
@@ -178,31 +190,18 @@ ExportResult Exporter::run(const ExportRequest& request,
     while (ended < pieces) {
         if (cancel && cancel->load())
             return fail(ExportStatus::Cancelled);
-        {
-            std::unique_lock lock(s.mutex);
-            bool added = false;
-            while (next < pieces && next - ended < kJobsAhead) {
-                const QString piece =
-                    request.mixed ? runs.runtext(next) : text; // the whole text shares
-                const int voice = request.mixed ? runs.runvoice(next) : plainVoice;
-                s.jobs.push_back({generation, int(next + 1), piece, voiceId(voice)});
-                ++next;
-                added = true;
-            }
-            if (added)
-                s.workCv.notify_one();
-            s.notifyPending.store(false);
-            dataCv.wait_for(lock, std::chrono::milliseconds(200),
-                            [&] { return !s.events.empty() || !s.audio.empty(); });
-            events.swap(s.events);
-            blocks.swap(s.audio);
-            s.queuedSamples = 0;
+        while (next < pieces && next - ended < kJobsAhead) {
+            const QString piece =
+                request.mixed ? runs.runText(next) : text; // the whole text shares
+            const int voice = request.mixed ? runs.runVoice(next) : plainVoice;
+            m_synth.enqueue({int(next + 1), piece, voiceId(voice)});
+            ++next;
         }
-        s.spaceCv.notify_all();
+        session.wait();
+        events = m_synth.takeEvents();
+        blocks = m_synth.takeAudio();
 
         for (const EspeakEvent& e : events) {
-            if (e.generation != generation)
-                continue;
             const qsizetype at = pieceOffset(e.stream - 1) + e.position;
             switch (e.kind) {
             case EspeakEvent::Kind::Sentence:
@@ -239,8 +238,6 @@ ExportResult Exporter::run(const ExportRequest& request,
         }
         events.clear();
         for (const EspeakSynthesizer::Block& block : blocks) {
-            if (block.generation != generation)
-                continue;
             if (!audio.write(block.samples.data(), block.samples.size(), gain))
                 return fail(ExportStatus::WriteFailed, audio.error());
             result.samples += qint64(block.samples.size());

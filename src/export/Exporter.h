@@ -60,7 +60,7 @@ QString exportMessage(ExportStatus status, const QString& outputPath, const QStr
 class Exporter
 {
 public:
-    Exporter(std::shared_ptr<EspeakSynthesizer> synthesizer, const GbkCodePage& gbk);
+    Exporter(EspeakSynthesizer& synthesizer, const GbkCodePage& gbk);
 
     // `progress` is called on the calling thread after every batch of audio; `cancel`
     // may be set from any thread. Nothing is left under the output's names unless the
@@ -70,7 +70,7 @@ public:
                      const std::atomic<bool>* cancel = nullptr);
 
 private:
-    std::shared_ptr<EspeakSynthesizer> m_synth;
+    EspeakSynthesizer& m_synth;
     const GbkCodePage& m_gbk;
 };
 

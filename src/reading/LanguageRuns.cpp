@@ -16,10 +16,10 @@ void LanguageRuns::clear()
     m_count = 0;
     m_runStarts.clear();
     m_firstLang = None;
-    m_lastlang = None;
+    m_lastLanguage = None;
 }
 
-bool LanguageRuns::SplitText(const QString& text, qsizetype start, int chinese, int english)
+bool LanguageRuns::split(const QString& text, qsizetype start, int chinese, int english)
 {
     clear();
     m_chinese = chinese;
@@ -54,7 +54,7 @@ bool LanguageRuns::SplitText(const QString& text, qsizetype start, int chinese, 
         }
         m_runStarts.insert(m_runStarts.end(), found.begin(), found.begin() + n);
     }
-    m_lastlang = last;
+    m_lastLanguage = last;
     // Runs alternate, so the last language and the parity of the count give the first.
     const bool oddCount = m_runStarts.size() % 2 != 0;
     const int other = last == Chinese ? English : Chinese;
@@ -72,7 +72,7 @@ QStringView LanguageRuns::runView(qsizetype k) const
     return QStringView(m_text).sliced(begin, end - begin);
 }
 
-int LanguageRuns::runvoice(qsizetype k) const
+int LanguageRuns::runVoice(qsizetype k) const
 {
     if (k < 0 || k >= runCount() || m_firstLang == None)
         return -1;

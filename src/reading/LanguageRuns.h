@@ -33,7 +33,7 @@ public:
     // Splits text from start to its end. chinese and english are the voice-table indexes
     // that tag Chinese and English runs. A start outside the text (n <= 0, or a negative
     // start) leaves no runs: count() is 0 and the function returns false.
-    bool SplitText(const QString& text, qsizetype start, int chinese, int english);
+    bool split(const QString& text, qsizetype start, int chinese, int english);
 
     // The number of characters split: the size of the arrays.
     qsizetype count() const { return m_count; }
@@ -41,19 +41,19 @@ public:
     // Runs in use, 0..runCount()-1.
     qsizetype runCount() const { return qsizetype(m_runStarts.size()); }
 
-    QString runtext(qsizetype k) const { return runView(k).toString(); }
+    QString runText(qsizetype k) const { return runView(k).toString(); }
     QStringView runView(qsizetype k) const;
-    int runvoice(qsizetype k) const;
+    int runVoice(qsizetype k) const;
     // Offset of run k within the split text (the sum of the lengths of the runs before
     // it); -1 for an entry that holds no run.
     qsizetype runOffset(qsizetype k) const;
 
-    // Where the split text begins in the text given to SplitText: the part the caller
+    // Where the split text begins in the text given to split: the part the caller
     // selects in the text box.
     qsizetype selectionStart() const { return m_start; }
 
     // Language of the last English letter or Chinese character met by the last split.
-    int lastlang() const { return m_lastlang; }
+    int lastLanguage() const { return m_lastLanguage; }
 
 private:
     void clear();
@@ -68,7 +68,7 @@ private:
     int m_firstLang = None;
     int m_chinese = -1;
     int m_english = -1;
-    int m_lastlang = None;
+    int m_lastLanguage = None;
 };
 
 } // namespace lirondo

@@ -1,6 +1,5 @@
 #include "reading/ReadingController.h"
 
-#include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
 #include "reading/LanguageRuns.h"
@@ -34,31 +33,30 @@ int endOfCharacter(const QString& text, int end)
 
 } // namespace
 
-ReadingController::ReadingController(SpeechEngine& eVoice, ReadingView& view,
+ReadingController::ReadingController(SpeechEngine& engine, ReadingView& view,
                                      MessageBoxPort& messages, const GbkCodePage& gbk,
                                      QObject* parent)
-    : QObject(parent), m_eVoice(eVoice), m_view(view), m_messages(messages),
+    : QObject(parent), m_engine(engine), m_view(view), m_messages(messages),
       m_runs(std::make_unique<LanguageRuns>(gbk))
 {
-    connect(&m_eVoice, &SpeechEngine::word, this, &ReadingController::eVoice_Word);
-    connect(&m_eVoice, &SpeechEngine::sentence, this, &ReadingController::eVoice_Sentence);
-    connect(&m_eVoice, &SpeechEngine::endStream, this, &ReadingController::eVoice_EndStream);
+    connect(&m_engine, &SpeechEngine::word, this, &ReadingController::onWord);
+    connect(&m_engine, &SpeechEngine::sentence, this, &ReadingController::onSentence);
+    connect(&m_engine, &SpeechEngine::endStream, this, &ReadingController::onEndStream);
 }
 
 ReadingController::~ReadingController() = default;
 
 bool ReadingController::setUpVoices()
 {
-    m_agentshow = 0;
-    m_textlength = 0;
-    m_stopped = -1;
-    m_paused = 0;
-    m_runindex = 0;
-    if (!m_eVoice.isReady())
+    m_readingStart = 0;
+    m_stopped = true;
+    m_paused = false;
+    m_runIndex = 0;
+    if (!m_engine.isReady())
         return false;
-    m_eVoice.setRate(-1);
+    m_engine.setRate(-1);
 
-    m_voices = VoiceTable::build(m_eVoice.voices());
+    m_voices = VoiceTable::build(m_engine.voices());
     for (const QString& description : std::as_const(m_voices.voicedesc))
         m_view.addVoice(description);
 
@@ -79,7 +77,7 @@ bool ReadingController::setUpVoices()
     return true;
 }
 
-void ReadingController::Combo1_Click(int listPosition)
+void ReadingController::chooseVoice(int listPosition)
 {
     makeVoiceCurrent(listPosition);
 }
@@ -88,36 +86,17 @@ bool ReadingController::makeVoiceCurrent(int tableIndex)
 {
     if (tableIndex < 0 || tableIndex >= m_voices.size())
         return false;
-    m_eVoice.setVoice(m_voices.voiceindex.at(tableIndex));
+    m_engine.setVoice(m_voices.voiceindex.at(tableIndex));
     return true;
 }
 
-void ReadingController::Label2_Click(int index)
+void ReadingController::read()
 {
-    switch (index) {
-    case Read:
-        m_readEnd = -1;
-        read();
-        break;
-    case Stop:
-        stop();
-        break;
-    case ShowCharacter:
-        showOrHideCharacter();
-        break;
-    case PauseResume:
-        pauseOrResume();
-        break;
-    case About:
-        if (showAbout)
-            showAbout();
-        break;
-    default:
-        break;
-    }
+    m_readEnd = -1;
+    startReading();
 }
 
-void ReadingController::read()
+void ReadingController::startReading()
 {
     if (m_view.textLength() == 0)
         return;
@@ -129,15 +108,15 @@ void ReadingController::read()
         readMixed();
     else
         readPlain();
-    m_stopped = 0;
+    m_stopped = false;
     Q_EMIT readingStarted();
 }
 
 void ReadingController::readPart(int start, int end)
 {
-    m_textlength = start;
+    m_readingStart = start;
     m_readEnd = std::max(start, end);
-    read();
+    startReading();
 }
 
 QString ReadingController::readable(const QString& text) const
@@ -148,32 +127,32 @@ QString ReadingController::readable(const QString& text) const
 void ReadingController::readMixed()
 {
     const QString text = readable(m_view.text());
-    m_readStart = m_textlength;
-    m_runs->SplitText(text, m_textlength, m_voices.chinese, m_voices.english);
-    m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
-    m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_readStart = m_readingStart;
+    m_runs->split(text, m_readingStart, m_voices.chinese, m_voices.english);
+    m_view.setSelection(m_readingStart, static_cast<int>(text.size()) - m_readingStart);
+    m_engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
-    m_runindex = 0;
-    if (!m_runs->inRange(0) || m_runs->runtext(0).isEmpty()) {
+    m_runIndex = 0;
+    if (!m_runs->inRange(0) || m_runs->runText(0).isEmpty()) {
         // Nothing from the reading start on: the reading ends at once.
         endReadingAtOnce();
         return;
     }
-    makeVoiceCurrent(m_runs->runvoice(0));
-    speakOwn(m_runs->runtext(0), m_readStart);
+    makeVoiceCurrent(m_runs->runVoice(0));
+    speakOwn(m_runs->runText(0), m_readStart);
 }
 
 void ReadingController::readPlain()
 {
-    m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
     const QString text = readable(m_view.text());
-    m_view.setSelection(m_textlength, static_cast<int>(text.size()) - m_textlength);
-    if (m_textlength < 0 || m_textlength >= text.size()) {
+    m_view.setSelection(m_readingStart, static_cast<int>(text.size()) - m_readingStart);
+    if (m_readingStart < 0 || m_readingStart >= text.size()) {
         endReadingAtOnce();
         return;
     }
-    speakOwn(m_textlength == 0 ? text : text.mid(m_textlength), m_textlength);
+    speakOwn(m_readingStart == 0 ? text : text.mid(m_readingStart), m_readingStart);
 }
 
 void ReadingController::speakOwn(const QString& text, qint64 startInText)
@@ -181,7 +160,7 @@ void ReadingController::speakOwn(const QString& text, qint64 startInText)
     m_streamText = text;
     m_streamStart = startInText;
     m_heard = 0;
-    m_stream = m_eVoice.speak(text, SpeechEngine::Async);
+    m_stream = m_engine.speak(text, SpeechEngine::Async);
 }
 
 void ReadingController::endReadingAtOnce()
@@ -192,12 +171,11 @@ void ReadingController::endReadingAtOnce()
 void ReadingController::stop()
 {
     Q_EMIT stopping();
-    m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
     m_resumeAt = -1;
-    if (m_genie)
-        m_genie->EndSentence(); // a purged sentence raises no end of stream
-    m_stopped = -1;
+    Q_EMIT sentenceEnded(); // a purged sentence raises no end of stream
+    m_stopped = true;
     m_view.setCommandEnabled(Read, true);
     m_view.setCommandEnabled(Stop, false);
     m_view.setCommandEnabled(PauseResume, false);
@@ -205,67 +183,34 @@ void ReadingController::stop()
 
 void ReadingController::newDocument()
 {
-    m_textlength = 0;
+    m_readingStart = 0;
     m_view.setKnobLeft(m_view.trackLeft());
 }
 
 void ReadingController::interruptForAnnouncement()
 {
-    if (m_stream != 0 && m_stopped == 0)
+    if (m_stream != 0 && !m_stopped)
         m_resumeAt = m_heard;
     // Dropped here, so that letting a pause go below cannot play a moment of the reading.
-    m_eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    m_engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     m_stream = 0;
-    if (m_genie)
-        m_genie->EndSentence(); // the announcement is said now, not behind a backlog
-    if (m_paused != 0)
-        m_eVoice.resume();
+    Q_EMIT sentenceEnded(); // the announcement is said now, not behind a backlog
+    if (m_paused)
+        m_engine.resume();
 }
 
 void ReadingController::pauseOrResume()
 {
-    if (m_paused != 0) {
-        m_eVoice.resume();
+    if (m_paused) {
+        m_engine.resume();
         m_view.setCommandCaption(PauseResume, QStringLiteral("暂停"));
         m_view.setCommandEnabled(Stop, true);
-        m_paused = 0;
+        m_paused = false;
     } else {
         m_view.setCommandCaption(PauseResume, QStringLiteral("继续"));
         m_view.setCommandEnabled(Stop, false);
-        m_eVoice.pause();
-        m_paused = 1;
-    }
-}
-
-void ReadingController::showOrHideCharacter()
-{
-    const QString hello = QStringLiteral("Hello! What can I do For you ?");
-    if (m_agentshow == 0) {
-        if (!loadCharacter)
-            return;
-        AgentCharacter* loaded = loadCharacter(defaultCharacterPath);
-        if (!loaded)
-            loaded = loadCharacter(QString());
-        if (!loaded)
-            return;
-        m_genie = loaded;
-        m_agentshow = 1;
-        m_genie->Show();
-        m_genie->MoveTo(200, 200);
-        m_genie->Speak(hello);
-        m_view.setCommandCaption(ShowCharacter, QStringLiteral("隐藏精灵"));
-        return;
-    }
-    if (!m_genie)
-        return;
-    if (m_genie->Visible()) {
-        m_genie->Speak(QStringLiteral("See you next time !"));
-        m_genie->Hide();
-        m_view.setCommandCaption(ShowCharacter, QStringLiteral("显示精灵"));
-    } else {
-        m_genie->Show();
-        m_genie->Speak(hello);
-        m_view.setCommandCaption(ShowCharacter, QStringLiteral("隐藏精灵"));
+        m_engine.pause();
+        m_paused = true;
     }
 }
 
@@ -274,12 +219,12 @@ int ReadingController::positionInText(int position) const
     return static_cast<int>(std::clamp<qint64>(m_streamStart + position, INT_MIN, INT_MAX));
 }
 
-void ReadingController::eVoice_Word(int stream, int position, int length)
+void ReadingController::onWord(int stream, int position, int length)
 {
     if (stream == 0 || stream != m_stream || length < 1)
         return;
     m_heard = std::clamp(position, 0, static_cast<int>(m_streamText.size()));
-    if (m_agentshow != 0)
+    if (m_followsSentences)
         return;
     const QString text = m_view.text();
     const int start = startOfCharacter(text, positionInText(position));
@@ -297,29 +242,27 @@ void ReadingController::eVoice_Word(int stream, int position, int length)
     m_view.setWordCaption(m_view.selectedText());
 }
 
-void ReadingController::eVoice_Sentence(int stream, int position, int length)
+void ReadingController::onSentence(int stream, int position, int length)
 {
     if (stream == 0 || stream != m_stream || length <= 0)
         return;
     m_heard = std::clamp(position, 0, static_cast<int>(m_streamText.size()));
-    if (m_agentshow != 1)
+    if (!m_followsSentences)
         return;
     const QString text = m_view.text();
     const int start = startOfCharacter(text, positionInText(position));
     m_view.setSelection(start, endOfCharacter(text, start + length) - start);
-    if (m_genie)
-        m_genie->SpeakSentence(m_view.selectedText());
+    Q_EMIT sentenceHeard(m_view.selectedText());
 }
 
-void ReadingController::eVoice_EndStream(int stream)
+void ReadingController::onEndStream(int stream)
 {
     if (stream == 0 || stream != m_stream) {
         otherSpeechEnded();
         return;
     }
     m_stream = 0;
-    if (m_genie)
-        m_genie->EndSentence(); // its last sentence has been heard
+    Q_EMIT sentenceEnded(); // its last sentence has been heard
     m_view.setCommandEnabled(Read, true);
     carryOn();
 }
@@ -327,43 +270,43 @@ void ReadingController::eVoice_EndStream(int stream)
 // The reading's stream has been spoken: the next run, a loop pass, or the end.
 void ReadingController::carryOn()
 {
-    if (m_stopped != 0)
+    if (m_stopped)
         return;
     if (!m_view.mixedReading()) {
         if (m_view.loopReading()) {
             const QString text = readable(m_view.text());
-            if (m_textlength >= 0 && m_textlength < text.size())
-                speakOwn(text.mid(m_textlength), m_textlength);
+            if (m_readingStart >= 0 && m_readingStart < text.size())
+                speakOwn(text.mid(m_readingStart), m_readingStart);
         }
         return;
     }
 
-    ++m_runindex;
-    if (m_runs->inRange(m_runindex) && !m_runs->runtext(m_runindex).isEmpty()) {
+    ++m_runIndex;
+    if (m_runs->inRange(m_runIndex) && !m_runs->runText(m_runIndex).isEmpty()) {
         // A run without a voice ends the reading here, as a failed voice lookup would.
-        if (!makeVoiceCurrent(m_runs->runvoice(m_runindex)))
+        if (!makeVoiceCurrent(m_runs->runVoice(m_runIndex)))
             return;
-        speakOwn(m_runs->runtext(m_runindex), m_readStart + m_runs->runOffset(m_runindex));
+        speakOwn(m_runs->runText(m_runIndex), m_readStart + m_runs->runOffset(m_runIndex));
         return;
     }
     if (!m_view.loopReading())
         return;
-    m_runindex = 0;
-    if (!m_runs->inRange(0) || m_runs->runtext(0).isEmpty() ||
-        !makeVoiceCurrent(m_runs->runvoice(0)))
+    m_runIndex = 0;
+    if (!m_runs->inRange(0) || m_runs->runText(0).isEmpty() ||
+        !makeVoiceCurrent(m_runs->runVoice(0)))
         return;
-    speakOwn(m_runs->runtext(0), m_readStart);
+    speakOwn(m_runs->runText(0), m_readStart);
 }
 
 void ReadingController::otherSpeechEnded()
 {
     // The announcement was let through a pause: the reading waits behind it again.
-    if (m_paused != 0)
-        m_eVoice.pause();
+    if (m_paused)
+        m_engine.pause();
     if (m_resumeAt < 0)
         return;
     const int at = std::exchange(m_resumeAt, -1);
-    if (m_stopped != 0)
+    if (m_stopped)
         return;
     const QString rest = m_streamText.mid(at);
     if (rest.isEmpty()) {
@@ -374,14 +317,14 @@ void ReadingController::otherSpeechEnded()
     speakOwn(rest, m_streamStart + at);
 }
 
-void ReadingController::Slider1_Scroll(int value)
+void ReadingController::setRate(int value)
 {
-    m_eVoice.setRate(value);
+    m_engine.setRate(value);
 }
 
-void ReadingController::Slider2_Scroll(int value)
+void ReadingController::setVolume(int value)
 {
-    m_eVoice.setVolume(value);
+    m_engine.setVolume(value);
     m_view.setVolumeCaption(QStringLiteral("音量：") + QString::number(value));
 }
 

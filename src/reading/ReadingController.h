@@ -1,29 +1,27 @@
 #pragma once
 
-#include "assistant/Agent.h"
 #include "reading/VoiceTable.h"
 
 #include <QObject>
-#include <QPointer>
 
-#include <functional>
 #include <memory>
 
 namespace lirondo {
 
-class AgentCharacter;
 class GbkCodePage;
 class MessageBoxPort;
 class ReadingView;
 class SpeechEngine;
 class LanguageRuns;
 
-// The reading engine of the main window: voice discovery at start-up, the command
-// row, the engine-event handlers that follow and carry on a reading, rate and volume.
+// The reading engine of the main window: voice discovery at start-up, the read, stop
+// and pause commands, the engine-event handlers that follow and carry on a reading,
+// rate and volume.
 class ReadingController : public QObject
 {
     Q_OBJECT
 public:
+    // The command row's positions (the form's `Label2` indexes).
     enum Command
     {
         Read = 0,
@@ -33,7 +31,7 @@ public:
         About = 4
     };
 
-    ReadingController(SpeechEngine& eVoice, ReadingView& view, MessageBoxPort& messages,
+    ReadingController(SpeechEngine& engine, ReadingView& view, MessageBoxPort& messages,
                       const GbkCodePage& gbk, QObject* parent = nullptr);
     ~ReadingController() override;
 
@@ -41,22 +39,28 @@ public:
     // voice and the warnings. Returns false when the engine could not be used (the
     // caller then skips the rest of its start-up).
     bool setUpVoices();
-    void Combo1_Click(int listPosition);
+    // The voice list's choice (the form's `Combo1_Click`).
+    void chooseVoice(int listPosition);
 
-    // The command row; indexes outside 0..4 do nothing.
-    void Label2_Click(int index);
+    // The command row (the form's `Label2_Click`): "朗读" reads the text from the reading
+    // start; "暂停"/"继续".
+    void read();
+    void pauseOrResume();
 
-    void eVoice_Word(int stream, int position, int length);
-    void eVoice_Sentence(int stream, int position, int length);
-    void eVoice_EndStream(int stream);
+    // The engine's events (the form's `eVoice_Word`, `eVoice_Sentence`, `eVoice_EndStream`).
+    void onWord(int stream, int position, int length);
+    void onSentence(int stream, int position, int length);
+    void onEndStream(int stream);
 
-    void Slider1_Scroll(int value);
-    void Slider2_Scroll(int value);
+    // The rate and volume sliders (the form's `Slider1_Scroll`, `Slider2_Scroll`).
+    void setRate(int value);
+    void setVolume(int value);
 
     // The stop command; the locator and the reading list stop reading this way too.
     // Dropping the speech leaves the command row idle.
     void stop();
-    void setTextlength(int offset) { m_textlength = offset; }
+    // Where the next reading starts, in the text (the form's `textlength`).
+    void setReadingStart(int offset) { m_readingStart = offset; }
     // The read command for the text from `start` up to `end` only (a selection): the
     // reading start becomes `start`; a loop pass repeats just that part.
     void readPart(int start, int end);
@@ -69,19 +73,17 @@ public:
     // an interrupted reading carries on from the word it was at (paused, if it was).
     void interruptForAnnouncement();
 
-    // Hooks to the parts the command row reaches: loading the character (the loaded
-    // character, or nullptr) and opening the feedback form.
-    std::function<AgentCharacter*(const QString& path)> loadCharacter;
-    std::function<void()> showAbout;
-    QString defaultCharacterPath;
+    // Once set, a reading is followed sentence by sentence for the character: word events
+    // select nothing, each sentence heard is selected and sent out as sentenceHeard().
+    void setFollowsSentences(bool follows) { m_followsSentences = follows; }
 
     // State, readable by the other parts of the window and by tests.
-    int textlength() const { return m_textlength; }
-    int stopped() const { return m_stopped; }
-    int paused() const { return m_paused; }
-    int runindex() const { return m_runindex; }
-    int agentshow() const { return m_agentshow; }
-    AgentCharacter* Genie() const { return m_genie; }
+    int readingStart() const { return m_readingStart; }
+    // No read command since the last stop (or ever).
+    bool isStopped() const { return m_stopped; }
+    bool isPaused() const { return m_paused; }
+    // The mixed reading's run being spoken.
+    int runIndex() const { return m_runIndex; }
     // A text of the reading is being spoken (or paused in the middle).
     bool speaking() const { return m_stream != 0; }
     // Where in `Texten` the word last heard of the reading starts.
@@ -94,13 +96,15 @@ Q_SIGNALS:
     // about to drop it, with the state still as it was.
     void readingStarted();
     void stopping();
+    // While following sentences: the sentence of the reading now heard; sentenceEnded:
+    // none is heard any more (the reading stopped, was interrupted or its text ended).
+    void sentenceHeard(const QString& sentence);
+    void sentenceEnded();
 
 private:
-    void read();
+    void startReading();
     void readMixed();
     void readPlain();
-    void pauseOrResume();
-    void showOrHideCharacter();
     void endReadingAtOnce();
     bool makeVoiceCurrent(int tableIndex);
     void speakOwn(const QString& text, qint64 startInText);
@@ -109,18 +113,17 @@ private:
     int positionInText(int position) const;
     QString readable(const QString& text) const;
 
-    SpeechEngine& m_eVoice;
+    SpeechEngine& m_engine;
     ReadingView& m_view;
     MessageBoxPort& m_messages;
     std::unique_ptr<LanguageRuns> m_runs;
     VoiceTable m_voices;
-    QPointer<AgentCharacter> m_genie;
 
-    int m_textlength = 0;
-    int m_stopped = -1;
-    int m_paused = 0;
-    int m_runindex = 0;
-    int m_agentshow = 0;
+    int m_readingStart = 0;
+    bool m_stopped = true;
+    bool m_paused = false;
+    int m_runIndex = 0;
+    bool m_followsSentences = false;
 
     // The stream the reading is speaking (0: none), its text and where that starts in
     // `Texten`. Events of other streams are not the document's.

@@ -24,11 +24,12 @@ class SpeechEngine : public QObject
 {
     Q_OBJECT
 public:
-    enum SpeakFlag : int
+    enum SpeakFlag
     {
         Async = 1,           // return at once; speak in the background
         PurgeBeforeSpeak = 2 // drop speech under way and queued first
     };
+    Q_DECLARE_FLAGS(SpeakFlags, SpeakFlag)
 
     using QObject::QObject;
     ~SpeechEngine() override = default;
@@ -40,7 +41,7 @@ public:
     virtual void setRate(int rate) = 0;     // -10 .. 10
     virtual void setVolume(int volume) = 0; // 0 .. 100
     // Returns the stream number of the text (0 when the text is empty).
-    virtual int speak(const QString& text, int flags) = 0;
+    virtual int speak(const QString& text, SpeakFlags flags) = 0;
     virtual void pause() = 0;
     virtual void resume() = 0;
     // False when the engine could not start (no engine data installed, say).
@@ -51,5 +52,7 @@ Q_SIGNALS:
     void sentence(int stream, int position, int length);
     void endStream(int stream);
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(SpeechEngine::SpeakFlags)
 
 } // namespace lirondo

@@ -201,48 +201,40 @@ void Reminder::arm(QTime time)
 {
     m_time = wholeSecond(time);
     m_previousTick = wholeSecond(m_clock.timeOfDay()).addSecs(-1);
-    setState(kArmed);
+    setState(State::Armed);
 }
 
 void Reminder::attend()
 {
-    setState(kAttended);
+    setState(State::Attended);
 }
 
 void Reminder::discard()
 {
-    setState(QStringView());
+    setState(State::None);
 }
 
 QString Reminder::tick()
 {
     const QTime now = wholeSecond(m_clock.timeOfDay());
-    if (m_state == kArmed && m_previousTick.isValid()) {
+    if (m_state == State::Armed && m_previousTick.isValid()) {
         const int step = secondsForward(m_previousTick, now);
         const int untilDue = secondsForward(m_previousTick, m_time);
         if (step <= kLongestStep && untilDue > 0 && untilDue <= step)
-            setState(kDue);
+            setState(State::Due);
     }
     m_previousTick = now;
     return clockText(now);
 }
 
-void Reminder::announce(const QString& message, AgentCharacter* genie, SpeechEngine& eVoice)
+void Reminder::announce(const QString& message, AgentCharacter* character, SpeechEngine& engine)
 {
-    if (genie) {
-        genie->Show();
-        genie->Speak(message);
+    if (character) {
+        character->Show();
+        character->Speak(message);
     }
-    eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
-    eVoice.speak(message, SpeechEngine::Async);
-}
-
-void Reminder::setState(QStringView state)
-{
-    if (state == m_state)
-        return;
-    m_state = state.toString();
-    Q_EMIT stateChanged(m_state);
+    engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
+    engine.speak(message, SpeechEngine::Async);
 }
 
 } // namespace lirondo

@@ -14,14 +14,20 @@ class Clock;
 class SpeechEngine;
 
 // The reminder's time of day and its state, apart from the window that holds the
-// message. The state is the text the window keeps in its confirm button's Tag.
+// message.
 class Reminder : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr QStringView kArmed = u"a";
-    static constexpr QStringView kDue = u"b";
-    static constexpr QStringView kAttended = u"c";
+    // The form keeps these as "", "a", "b", "c" in its confirm button's `Tag`.
+    enum class State
+    {
+        None,
+        Armed,
+        Due,
+        Attended
+    };
+    Q_ENUM(State)
 
     explicit Reminder(const Clock& clock, QObject* parent = nullptr);
 
@@ -34,8 +40,8 @@ public:
     // A message of blanks only is no message.
     static bool isBlankMessage(const QString& message);
 
-    QString state() const { return m_state; }
-    bool isDue() const { return m_state == kDue; }
+    State state() const { return m_state; }
+    bool isDue() const { return m_state == State::Due; }
     QTime time() const { return m_time; }
 
     // Waits for `time`, counting from the current second: a time equal to it goes
@@ -53,16 +59,13 @@ public:
 
     // Lets the character say the message and reads it aloud. Each step that cannot
     // be done is skipped; without a character only the speech remains.
-    static void announce(const QString& message, AgentCharacter* genie, SpeechEngine& eVoice);
-
-Q_SIGNALS:
-    void stateChanged(const QString& state);
+    static void announce(const QString& message, AgentCharacter* character, SpeechEngine& engine);
 
 private:
-    void setState(QStringView state);
+    void setState(State state) { m_state = state; }
 
     const Clock& m_clock;
-    QString m_state;
+    State m_state = State::None;
     QTime m_time;
     QTime m_previousTick; // the second the last tick (or the arming) saw
 };

@@ -3,12 +3,12 @@
 #include "assistant/Agent.h"
 #include "common/MessageBoxPort.h"
 #include "common/VbMath.h"
-#include "reminder/TagButton.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 
 namespace lirondo {
@@ -23,71 +23,64 @@ void placeTwips(QWidget* widget, int left, int top, int width, int height)
 
 } // namespace
 
-ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
-                               std::function<AgentCharacter*()> genie, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_messages(messages), m_eVoice(eVoice),
-      m_genie(std::move(genie)), m_reminder(clock)
+ReminderWindow::ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& engine,
+                               std::function<AgentCharacter*()> character, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_messages(messages), m_engine(engine),
+      m_character(std::move(character)), m_reminder(clock)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("添加计划"));
     setFixedSize(twipsToPixels(4536), twipsToPixels(4464));
 
-    Label1 =
+    noteLabel =
         new QLabel(QStringLiteral("这是一个定时提醒的功能，在文本框里填入要提醒的内容，同时选定的"
                                   "时间则到了设定的时间，程序就会提醒你。"),
                    this);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(Label1, 0, 240, 4332, 732);
+    noteLabel->setWordWrap(true);
+    noteLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(noteLabel, 0, 240, 4332, 732);
 
-    Text1 = new QPlainTextEdit(this);
-    Text1->setPlainText(QStringLiteral(" "));
-    placeTwips(Text1, 120, 960, 2772, 3372);
+    messageEdit = new QPlainTextEdit(this);
+    messageEdit->setPlainText(QStringLiteral(" "));
+    placeTwips(messageEdit, 120, 960, 2772, 3372);
 
-    Label2 = new QLabel(QStringLiteral(" "), this);
-    placeTwips(Label2, 3120, 1080, 1212, 372);
+    clockLabel = new QLabel(QStringLiteral(" "), this);
+    placeTwips(clockLabel, 3120, 1080, 1212, 372);
 
-    Label3 = new QLabel(QStringLiteral("填入如同    00：00：00    格式的时间 "), this);
-    Label3->setWordWrap(true);
-    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(Label3, 3120, 1560, 1212, 612);
+    formatLabel = new QLabel(QStringLiteral("填入如同    00：00：00    格式的时间 "), this);
+    formatLabel->setWordWrap(true);
+    formatLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(formatLabel, 3120, 1560, 1212, 612);
 
-    Text2 = new QLineEdit(QStringLiteral(" 00:00:00"), this);
-    placeTwips(Text2, 3000, 2280, 1212, 264);
+    timeEdit = new QLineEdit(QStringLiteral(" 00:00:00"), this);
+    placeTwips(timeEdit, 3000, 2280, 1212, 264);
 
-    Command2 = new QPushButton(QStringLiteral("取消"), this);
-    placeTwips(Command2, 3000, 2880, 1332, 612);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    placeTwips(cancelButton, 3000, 2880, 1332, 612);
 
-    Command1 = new TagButton(QStringLiteral(" 确定"), this);
-    placeTwips(Command1, 3000, 3600, 1332, 612);
+    confirmButton = new QPushButton(QStringLiteral(" 确定"), this);
+    placeTwips(confirmButton, 3000, 3600, 1332, 612);
 
     // The design's captions carry blanks and the fields have none: say what each is.
-    Text1->setAccessibleName(QStringLiteral("提醒内容"));
-    Text2->setAccessibleName(QStringLiteral("提醒时间"));
-    Text2->setAccessibleDescription(Label3->text().simplified());
-    Command1->setAccessibleName(Command1->text().trimmed());
+    messageEdit->setAccessibleName(QStringLiteral("提醒内容"));
+    timeEdit->setAccessibleName(QStringLiteral("提醒时间"));
+    timeEdit->setAccessibleDescription(formatLabel->text().simplified());
+    confirmButton->setAccessibleName(confirmButton->text().trimmed());
 
-    connect(Command1, &QPushButton::clicked, this, &ReminderWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &ReminderWindow::Command2_Click);
-    connect(&m_reminder, &Reminder::stateChanged, this,
-            [this](const QString& state) { Command1->Tag = state; });
+    connect(confirmButton, &QPushButton::clicked, this, &ReminderWindow::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &ReminderWindow::cancel);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &ReminderWindow::Timer1_Timer);
-    Timer1->start();
+    clockTimer = new QTimer(this);
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, &ReminderWindow::tick);
+    clockTimer->start();
 }
 
 ReminderWindow::~ReminderWindow() = default;
 
-QString ReminderWindow::state() const
-{
-    return Command1->Tag;
-}
-
 void ReminderWindow::announce()
 {
-    Reminder::announce(Text1->toPlainText(), m_genie ? m_genie() : nullptr, m_eVoice);
+    Reminder::announce(messageEdit->toPlainText(), m_character ? m_character() : nullptr, m_engine);
 }
 
 void ReminderWindow::showAndAttend()
@@ -98,37 +91,37 @@ void ReminderWindow::showAndAttend()
     activateWindow();
 }
 
-void ReminderWindow::Command1_Click()
+void ReminderWindow::confirm()
 {
-    if (Reminder::isBlankMessage(Text1->toPlainText())) {
+    if (Reminder::isBlankMessage(messageEdit->toPlainText())) {
         m_messages.info(QStringLiteral("消息不能为空"));
-        Text1->setFocus();
+        messageEdit->setFocus();
         return;
     }
-    const std::optional<QTime> time = Reminder::parseTime(Text2->text());
+    const std::optional<QTime> time = Reminder::parseTime(timeEdit->text());
     if (!time) {
         m_messages.info(QStringLiteral("时间格式不对"));
         return;
     }
     // The box shows the time as the clock writes it, which is the time that fires.
-    Text2->setText(Reminder::clockText(*time));
+    timeEdit->setText(Reminder::clockText(*time));
     // Armed before the box is answered, so a time that comes while it is open
     // still fires.
     m_reminder.arm(*time);
     m_messages.info(QStringLiteral("设置成功！"));
-    if (AgentCharacter* genie = m_genie ? m_genie() : nullptr)
-        genie->Hide();
+    if (AgentCharacter* shown = m_character ? m_character() : nullptr)
+        shown->Hide();
     hide();
 }
 
-void ReminderWindow::Command2_Click()
+void ReminderWindow::cancel()
 {
     close();
 }
 
-void ReminderWindow::Timer1_Timer()
+void ReminderWindow::tick()
 {
-    Label2->setText(m_reminder.tick());
+    clockLabel->setText(m_reminder.tick());
 }
 
 void ReminderWindow::closeEvent(QCloseEvent* event)
@@ -137,7 +130,7 @@ void ReminderWindow::closeEvent(QCloseEvent* event)
     if (m_unloaded)
         return;
     m_unloaded = true;
-    Timer1->stop();
+    clockTimer->stop();
     m_reminder.discard();
     Q_EMIT unloaded();
 }

@@ -18,7 +18,6 @@ class AgentCharacter;
 class Clock;
 class MessageBoxPort;
 class SpeechEngine;
-class TagButton;
 
 // The reminder window (the form `jihua`), "添加计划": one message and the time of day to announce
 // it. It is created hidden and its clock runs from then on, shown or not; closing it (取消 or the
@@ -27,13 +26,12 @@ class ReminderWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // `genie` returns the loaded character, or nullptr while there is none.
-    ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& eVoice,
-                   std::function<AgentCharacter*()> genie, QWidget* parent = nullptr);
+    // `character` returns the loaded character, or nullptr while there is none.
+    ReminderWindow(const Clock& clock, MessageBoxPort& messages, SpeechEngine& engine,
+                   std::function<AgentCharacter*()> character, QWidget* parent = nullptr);
     ~ReminderWindow() override;
 
-    // "", "a" armed, "b" due, "c" attended: the text of Command1's Tag.
-    QString state() const;
+    Reminder::State state() const { return m_reminder.state(); }
     bool isDue() const { return m_reminder.isDue(); }
 
     // The character comes forward and says the message, and the voice reads it,
@@ -43,19 +41,23 @@ public:
     // repeats.
     void showAndAttend();
 
-    QLabel* Label1 = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command2 = nullptr;
-    TagButton* Command1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    // The form's Label1 .. Label3, Text1, Text2, Command1, Command2 and Timer1.
+    QLabel* noteLabel = nullptr;
+    QPlainTextEdit* messageEdit = nullptr;
+    QLabel* clockLabel = nullptr;
+    QLabel* formatLabel = nullptr;
+    QLineEdit* timeEdit = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QPushButton* confirmButton = nullptr;
+    QTimer* clockTimer = nullptr;
 
 public Q_SLOTS:
-    void Command1_Click();
-    void Command2_Click();
-    void Timer1_Timer();
+    // 确定 (the form's `Command1_Click`): checks the message and the time and arms it.
+    void confirm();
+    // 取消 (`Command2_Click`): closes the window, discarding the reminder.
+    void cancel();
+    // The clock's tick each second (`Timer1_Timer`).
+    void tick();
 
 Q_SIGNALS:
     // The window is being unloaded: its owner forgets it and makes a fresh one
@@ -67,8 +69,8 @@ protected:
 
 private:
     MessageBoxPort& m_messages;
-    SpeechEngine& m_eVoice;
-    std::function<AgentCharacter*()> m_genie;
+    SpeechEngine& m_engine;
+    std::function<AgentCharacter*()> m_character;
     Reminder m_reminder;
     bool m_unloaded = false;
 };

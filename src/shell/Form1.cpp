@@ -1,6 +1,7 @@
 #include "shell/Form1.h"
 
 #include "assistant/Agent.h"
+#include "assistant/CharacterCommand.h"
 #include "assistant/CharacterLoader.h"
 #include "assistant/IdleBehaviour.h"
 #include "common/CommonDialog.h"
@@ -89,13 +90,19 @@ Form1::Form1(const Form1Services& services, const Form1Desktop& desktop, QWidget
     m_characterLoader = std::make_unique<CharacterLoader>(services.MyAgent, services.messages,
                                                           *m_commonDialog1, services.appDir);
     m_idle = std::make_unique<IdleBehaviour>();
-    m_reading->defaultCharacterPath = m_characterLoader->defaultCharacterPath();
-    m_reading->loadCharacter = [this](const QString& path) -> AgentCharacter* {
-        if (!m_characterLoader->LoadCharacter(path))
-            return nullptr;
-        m_idle->setCharacter(m_characterLoader->Genie());
-        return m_characterLoader->Genie();
-    };
+    m_character = std::make_unique<CharacterCommand>(*m_characterLoader);
+    connect(m_character.get(), &CharacterCommand::captionChanged, this,
+            [this](const QString& caption) {
+                setCommandCaption(ReadingController::ShowCharacter, caption);
+            });
+    connect(m_character.get(), &CharacterCommand::loaded, this, [this](AgentCharacter* character) {
+        m_idle->setCharacter(character);
+        m_reading->setFollowsSentences(true);
+    });
+    connect(m_reading.get(), &ReadingController::sentenceHeard, m_character.get(),
+            &CharacterCommand::speakSentence);
+    connect(m_reading.get(), &ReadingController::sentenceEnded, m_character.get(),
+            &CharacterCommand::endSentence);
     setUpWindows();
     m_shortcuts = std::make_unique<ReadingShortcuts>(*this);
     setUpAudioExport();
@@ -110,8 +117,8 @@ void Form1::setUpAudioExport()
     m_audioExport->request = [this] {
         AudioExportRequest r;
         // While reading, the selection is the word being heard, not the user's.
-        const bool selection = Texten->textCursor().hasSelection() && m_reading->stopped() != 0;
-        r.text = selection ? selectedText() : text().mid(m_reading->textlength());
+        const bool selection = Texten->textCursor().hasSelection() && m_reading->isStopped();
+        r.text = selection ? selectedText() : text().mid(m_reading->readingStart());
         const int item = Combo1->currentIndex();
         if (item >= 0 && item < m_reading->voiceTable().size())
             r.voiceId =
@@ -194,8 +201,7 @@ void Form1::createControls()
         Label2[i]->setFont(font);
         Label2[i]->adjustSize();
         Label2[i]->move(twipsToPixels(lefts[i]), twipsToPixels(360));
-        connect(Label2[i], &CommandLabel::clicked, this,
-                [this](int index) { m_reading->Label2_Click(index); });
+        connect(Label2[i], &CommandLabel::clicked, this, &Form1::runCommand);
     }
     Label2[1]->setEnabled(false);
     Label2[3]->setEnabled(false);
@@ -217,7 +223,7 @@ void Form1::createControls()
     Slider1->setTickInterval(1);
     Slider1->setTickPosition(QSlider::TicksBelow);
     connect(Slider1, &QSlider::valueChanged, this,
-            [this](int value) { m_reading->Slider1_Scroll(value); });
+            [this](int value) { m_reading->setRate(value); });
 
     Check2 = new QCheckBox(QStringLiteral("中英文混读"), Picture2);
     Check2->setGeometry(twipsRect(4440, 1080, 1212, 252));
@@ -228,7 +234,7 @@ void Form1::createControls()
     Combo1->setAccessibleName(QStringLiteral("语音选项"));
     Combo1->setGeometry(twipsRect(960, 1560, 3132, 276));
     connect(Combo1, &QComboBox::activated, this,
-            [this](int index) { m_reading->Combo1_Click(index); });
+            [this](int index) { m_reading->chooseVoice(index); });
 
     Check1 = new QCheckBox(QStringLiteral("循环朗读"), Picture2);
     Check1->setGeometry(twipsRect(4440, 1560, 1092, 252));
@@ -267,12 +273,35 @@ void Form1::createControls()
     Slider2->setTickInterval(20);
     Slider2->setTickPosition(QSlider::TicksBothSides);
     connect(Slider2, &QSlider::valueChanged, this,
-            [this](int value) { m_reading->Slider2_Scroll(value); });
+            [this](int value) { m_reading->setVolume(value); });
     Picture1->raise();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(10000);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::runCommand(int index)
+{
+    switch (index) {
+    case ReadingController::Read:
+        m_reading->read();
+        break;
+    case ReadingController::Stop:
+        m_reading->stop();
+        break;
+    case ReadingController::ShowCharacter:
+        m_character->showOrHide();
+        break;
+    case ReadingController::PauseResume:
+        m_reading->pauseOrResume();
+        break;
+    case ReadingController::About:
+        showAbout();
+        break;
+    default:
+        break;
+    }
 }
 
 void Form1::Form_Load()

@@ -36,6 +36,7 @@ class AgentService;
 class AudioExportCommand;
 class CaptionButton;
 class Grip;
+class CharacterCommand;
 class CharacterLoader;
 class Clock;
 class IdleBehaviour;
@@ -86,6 +87,8 @@ public:
     ~Form1() override;
 
     ReadingController& reading() { return *m_reading; }
+    // The command row `Label2`: index 0..4 (ReadingController::Command); others do nothing.
+    void runCommand(int index);
     AudioExportCommand& audioExport() { return *m_audioExport; }
     // The ten-second tick: the reminder's announcement, then an idle behaviour.
     void Timer1_Timer();
@@ -255,7 +258,8 @@ protected:
 private:
     void setUpWindows();
     void installTray();
-    void MyAgent_Click(const QString& characterId, int button, int shift, int x, int y);
+    void MyAgent_Click(const QString& characterId, Qt::MouseButton button,
+                       Qt::KeyboardModifiers modifiers, int x, int y);
     void endProgramIfNoWindowIsLeft();
     // TrayWindow
     int trayWindowState() const override;
@@ -307,6 +311,7 @@ private:
     std::unique_ptr<CommonDialog> m_commonDialog1;
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<CharacterLoader> m_characterLoader;
+    std::unique_ptr<CharacterCommand> m_character;
     std::unique_ptr<IdleBehaviour> m_idle;
     std::unique_ptr<ReadingShortcuts> m_shortcuts;
     AudioExportCommand* m_audioExport = nullptr;

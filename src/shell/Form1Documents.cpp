@@ -323,7 +323,7 @@ void Form1::Cmdlength_MouseUp()
     const int offset = m_locator.release(
         Cmdlength->x(), {Labtxtlength->x(), Labtxtlength->width(), Cmdlength->width()},
         textLength());
-    m_reading->setTextlength(offset);
+    m_reading->setReadingStart(offset);
     Texten->setFocus(Qt::MouseFocusReason);
     setSelection(offset, 0);
     Cmdlength->setToolTip(QString::number(offset));
@@ -332,7 +332,7 @@ void Form1::Cmdlength_MouseUp()
 void Form1::setReadingStart(int offset, const QString& tip)
 {
     const int length = textLength();
-    m_reading->setTextlength(offset);
+    m_reading->setReadingStart(offset);
     Cmdlength->move(length > 0 ? vbRoundToInt(double(std::clamp(offset, 0, length)) / length *
                                                   Labtxtlength->width() +
                                               Labtxtlength->x())
@@ -353,7 +353,7 @@ bool Form1::Cmdlength_KeyDown(int key)
     m_reading->stop();
     Cmdlength->move(*left, Cmdlength->y());
     const int offset = Locator::offsetForKnob(*left, track, textLength());
-    m_reading->setTextlength(offset);
+    m_reading->setReadingStart(offset);
     setSelection(offset, 0);
     Cmdlength->setToolTip(QString::number(offset));
     return true;

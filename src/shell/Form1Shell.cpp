@@ -427,7 +427,7 @@ void Form1::Imclose_Click()
 {
     // The hook is taken first: nothing that runs below may leave this window usable.
     const std::function<void()> unloadOthers = onUnloadOtherWindows;
-    m_services.eVoice.speak(QString(), 2);
+    m_services.eVoice.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     QCoreApplication::processEvents();
     close();
     if (unloadOthers)

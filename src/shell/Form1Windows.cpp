@@ -4,6 +4,7 @@
 #include "shell/Form1.h"
 
 #include "assistant/Agent.h"
+#include "assistant/CharacterCommand.h"
 #include "common/MessageBoxPort.h"
 #include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
@@ -29,7 +30,6 @@ void Form1::setUpWindows()
         unloadReminderWindow();
         endProgramIfNoWindowIsLeft();
     };
-    m_reading->showAbout = [this] { showAbout(); };
     connect(&m_services.MyAgent, &AgentService::Click, this, &Form1::MyAgent_Click);
 }
 
@@ -54,7 +54,7 @@ ReminderWindow* Form1::reminderWindow()
     if (!m_reminderWindow) {
         m_reminderWindow =
             new ReminderWindow(m_services.clock, m_services.messages, m_services.eVoice,
-                               [this] { return m_reading->Genie(); });
+                               [this] { return m_character->character(); });
     }
     return m_reminderWindow;
 }
@@ -79,10 +79,10 @@ void Form1::showAbout()
     m_feedbackForm->activateWindow();
 }
 
-void Form1::MyAgent_Click(const QString& /*characterId*/, int button, int /*shift*/, int /*x*/,
-                          int /*y*/)
+void Form1::MyAgent_Click(const QString& /*characterId*/, Qt::MouseButton button,
+                          Qt::KeyboardModifiers /*modifiers*/, int /*x*/, int /*y*/)
 {
-    if (button == 2)
+    if (button == Qt::RightButton)
         reminderWindow()->showAndAttend();
 }
 

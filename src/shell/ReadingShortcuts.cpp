@@ -106,7 +106,7 @@ bool ReadingShortcuts::eventFilter(QObject* watched, QEvent* event)
 void ReadingShortcuts::command(int index)
 {
     if (m_form.Label2[index]->isEnabled())
-        m_form.reading().Label2_Click(index);
+        m_form.runCommand(index);
 }
 
 void ReadingShortcuts::pauseOrResume()
@@ -121,7 +121,7 @@ void ReadingShortcuts::startAt(int offset, int end)
     reading.stop();
     m_form.setReadingStart(offset);
     if (end < 0)
-        reading.Label2_Click(ReadingController::Read);
+        reading.read();
     else
         reading.readPart(offset, end);
 }
@@ -141,7 +141,7 @@ void ReadingShortcuts::readSelection()
 void ReadingShortcuts::stepSentence(int direction)
 {
     const ReadingController& reading = m_form.reading();
-    const int from = reading.speaking() ? reading.heardPosition() : reading.textlength();
+    const int from = reading.speaking() ? reading.heardPosition() : reading.readingStart();
     const int start = sentenceStart(m_form.documentText(), from, direction);
     if (start >= 0)
         startAt(start);
@@ -154,7 +154,7 @@ void ReadingShortcuts::readClipboard()
         return;
     m_form.reading().stop();
     m_form.setDocumentText(text); // one step that Ctrl+Z takes back
-    m_form.reading().Label2_Click(ReadingController::Read);
+    m_form.reading().read();
 }
 
 void ReadingShortcuts::stepSlider(bool rate, int steps)

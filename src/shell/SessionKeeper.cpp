@@ -38,13 +38,13 @@ SessionKeeper::SessionKeeper(Form1& form, const SpeechEngine& eVoice, SessionSto
     ReadingController& reading = m_form.reading();
     connect(&reading, &ReadingController::readingStarted, this, [this] {
         m_readingThisFile = true;
-        m_position = m_form.reading().textlength();
+        m_position = m_form.reading().readingStart();
     });
     connect(&reading, &ReadingController::stopping, this, &SessionKeeper::readingStopped);
     // After the reading's own handler: a reading that has run to its end is kept at once.
     connect(&m_eVoice, &SpeechEngine::endStream, this, [this] {
         const ReadingController& now = m_form.reading();
-        if (m_readingThisFile && !now.speaking() && now.stopped() == 0) {
+        if (m_readingThisFile && !now.speaking() && !now.isStopped()) {
             keepPosition();
             m_readingThisFile = false;
         }
@@ -65,7 +65,7 @@ void SessionKeeper::restore()
         for (int i = 0; i < voices.size() && i < m_form.Combo1->count(); ++i) {
             if (!p->voice.isEmpty() && voices.at(i).id == p->voice) {
                 m_form.Combo1->setCurrentIndex(i);
-                m_form.reading().Combo1_Click(i);
+                m_form.reading().chooseVoice(i);
                 break;
             }
         }
@@ -126,7 +126,7 @@ qint64 SessionKeeper::currentPosition() const
     if (reading.speaking())
         return reading.heardPosition();
     // Read to its end: the next time the file is read from its start.
-    return reading.stopped() == 0 ? 0 : m_position;
+    return !reading.isStopped() ? 0 : m_position;
 }
 
 void SessionKeeper::keepPosition()

@@ -1,4 +1,5 @@
 #include "TestCharacter.h"
+#include "assistant/CharacterCommand.h"
 #include "assistant/CharacterLoader.h"
 #include "assistant/CharacterService.h"
 #include "common/CommonDialog.h"
@@ -13,6 +14,7 @@
 
 using namespace lirondo;
 using namespace lirondo::test;
+using namespace Qt::StringLiterals;
 using Answer = MessageBoxPort::Answer;
 
 namespace {
@@ -36,6 +38,27 @@ class TestCharacterLoader : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // "显示精灵" loads the default file, else a file the user finds; later uses hide and show.
+    void commandShowsAndHides()
+    {
+        Fixture f;
+        CharacterCommand command(f.loader);
+        QStringList captions;
+        connect(&command, &CharacterCommand::captionChanged, this, [&](auto c) { captions << c; });
+        f.messages.answers = {Answer::Ok, Answer::No, Answer::Ok, Answer::Yes};
+        f.files.answers = {std::optional(kWizard)};
+        command.showOrHide(); // no search: nothing loaded, the caption stays
+        QVERIFY(!command.character() && captions.isEmpty());
+        for (int i = 0; i < 3; ++i)
+            command.showOrHide();
+        const auto* genie = f.agent.character(u"merlin"_s);
+        QVERIFY(genie && command.character() == genie);
+        const QString hello = QStringLiteral("Speak Hello! What can I do For you ?");
+        QCOMPARE(genie->requests,
+                 (QStringList{u"Show"_s, u"MoveTo 200,200"_s, hello, u"Speak See you next time !"_s,
+                              u"Hide"_s, u"Show"_s, hello}));
+        QCOMPARE(captions, (QStringList{u"隐藏精灵"_s, u"显示精灵"_s, u"隐藏精灵"_s}));
+    }
     // The default file, beside the program's folder, is tried without a box.
     void defaultFileLoadsSilently()
     {
@@ -45,11 +68,11 @@ private Q_SLOTS:
             QCOMPARE(path, QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
             if (present)
                 f.agent.loadablePaths.insert(path);
-            QCOMPARE(f.loader.LoadCharacter(path), present);
+            QCOMPARE(f.loader.load(path), present);
             QVERIFY(f.messages.shown.isEmpty());
             QCOMPARE(f.agent.loads.size(), 1);
             QCOMPARE(f.agent.loads.first().id, QStringLiteral("merlin"));
-            QCOMPARE(f.loader.Genie(),
+            QCOMPARE(f.loader.character(),
                      present ? f.agent.Characters(QStringLiteral("merlin")) : nullptr);
         }
     }
@@ -85,7 +108,7 @@ private Q_SLOTS:
         f.messages.answers = {Answer::Ok, search ? Answer::Yes : Answer::No};
         f.files.answers = {picked};
 
-        QCOMPARE(f.loader.LoadCharacter(QString()), loadedPath == kWizard);
+        QCOMPARE(f.loader.load(QString()), loadedPath == kWizard);
         // A named file that does not load says why; a search not made or cancelled does not.
         QCOMPARE(f.messages.shown.size(), loadedPath == kNotes ? 3 : 2);
         QCOMPARE(f.messages.shown.at(0).buttons, MessageBoxPort::Buttons::Ok);
@@ -159,14 +182,14 @@ private Q_SLOTS:
         messages.answers = {Answer::Ok, picked.isNull() ? Answer::No : Answer::Yes};
         files.answers = {pickedPath};
 
-        QVERIFY(!loader.LoadCharacter(loader.defaultCharacterPath()));
+        QVERIFY(!loader.load(loader.defaultCharacterPath()));
         QVERIFY(messages.shown.isEmpty());
-        QVERIFY(!loader.LoadCharacter(QString()));
+        QVERIFY(!loader.load(QString()));
         QCOMPARE(messages.shown.size(), boxes.size());
         for (qsizetype i = 0; i < boxes.size(); ++i)
             QVERIFY2(messages.shown.at(i).text.startsWith(boxes.at(i)),
                      qPrintable(messages.shown.at(i).text));
-        QVERIFY(loader.Genie() == nullptr);
+        QVERIFY(loader.character() == nullptr);
     }
 };
 

@@ -94,9 +94,9 @@ private Q_SLOTS:
         QTest::mouseClick(&window, Qt::LeftButton, Qt::ShiftModifier, at);
         QCOMPARE(clicks.count(), 2);
         QCOMPARE(clicks.at(0).at(0).toString(), QStringLiteral("merlin"));
-        QCOMPARE(clicks.at(0).at(1).toInt(), 2);
-        QCOMPARE(clicks.at(1).at(1).toInt(), 1);
-        QCOMPARE(clicks.at(1).at(2).toInt(), 1); // shift
+        QCOMPARE(clicks.at(0).at(1).value<Qt::MouseButton>(), Qt::RightButton);
+        QCOMPARE(clicks.at(1).at(1).value<Qt::MouseButton>(), Qt::LeftButton);
+        QCOMPARE(clicks.at(1).at(2).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
 
         // A drag moves the character and is no click; a later move starts from there.
         QTest::mousePress(&window, Qt::LeftButton, {}, at);

@@ -124,9 +124,9 @@ private Q_SLOTS:
         const QStringList chosen{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
         Harness h;
         h.form.setDocumentText(u"今天天气很好。"_qs);
-        h.reading().Label2_Click(ReadingController::Read);
+        h.reading().read();
         const qsizetype calls = h.engine.calls.size();
-        h.reading().setTextlength(3);
+        h.reading().setReadingStart(3);
         h.form.Cmdlength->move(170, h.form.Cmdlength->y());
         for (const QString& name : chosen) {
             h.dialog.answers.append(h.path(name));
@@ -158,10 +158,10 @@ private Q_SLOTS:
         QCOMPARE(h.engine.calls.size(), calls + (click >= 0 ? 1 : 0));
         if (click >= 0) {
             QCOMPARE(h.engine.calls.last().text, QString());
-            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
         }
-        QCOMPARE(h.reading().textlength(), 0);
-        QCOMPARE(h.reading().stopped(), click >= 0 ? -1 : 0);
+        QCOMPARE(h.reading().readingStart(), 0);
+        QCOMPARE(h.reading().isStopped(), click >= 0);
         QCOMPARE(h.commandRow(), click >= 0 ? u"100"_qs : u"011"_qs);
         QCOMPARE(h.form.Cmdlength->x(), h.form.Labtxtlength->x());
     }
@@ -251,8 +251,8 @@ private Q_SLOTS:
         QCOMPARE(h.form.Texten->loadingCaption(), QString());
         // The box holds few blocks, and the same positions as the plain text.
         QVERIFY(h.form.Texten->document()->blockCount() < 400000 / 8);
-        h.form.reading().setTextlength(line.size() * 3);
-        h.form.reading().Label2_Click(ReadingController::Read);
+        h.form.reading().setReadingStart(line.size() * 3);
+        h.form.reading().read();
         QCOMPARE(h.form.Texten->textCursor().selectedText().left(3), u"第一行"_qs);
     }
 
@@ -344,7 +344,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("voice"); // "", "reading" or "paused" when pressed
         QTest::addColumn<int>("key");       // instead of the mouse, with the focus on the knob
         QTest::addColumn<int>("knobAfter");
-        QTest::addColumn<int>("textlength");
+        QTest::addColumn<int>("readingStart");
         QTest::newRow("design place, 1000 characters: the start")
             << -1 << -1 << 1000 << "" << 0 << -1 << 0;
         QTest::newRow("beyond the end: the end") << 354 << -1 << 128 << "" << 0 << 354 << 128;
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QFETCH(QString, voice);
         QFETCH(int, key);
         QFETCH(int, knobAfter);
-        QFETCH(int, textlength);
+        QFETCH(int, readingStart);
         Harness h;
         h.form.setDocumentText(QString(textLength, u'字'));
         if (knobLeft >= 0) {
@@ -378,9 +378,9 @@ private Q_SLOTS:
             h.form.Cmdlength->setGeometry(knobLeft, 0, 10, 21);
         }
         if (!voice.isEmpty())
-            h.reading().Label2_Click(ReadingController::Read);
+            h.reading().read();
         if (voice == u"paused")
-            h.reading().Label2_Click(ReadingController::PauseResume);
+            h.reading().pauseOrResume();
         const QString pauseCaption = h.form.Label2[3]->text();
         const qsizetype calls = h.engine.calls.size();
         QWidget* knob = h.form.Cmdlength;
@@ -393,9 +393,9 @@ private Q_SLOTS:
             QTest::mousePress(knob, Qt::RightButton, {}, {2, 2});
         }
         if (!voice.isEmpty()) {
-            QCOMPARE(h.reading().stopped(), -1);
+            QVERIFY(h.reading().isStopped());
             QCOMPARE(h.engine.calls.size(), calls + 1);
-            QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
             QCOMPARE(h.commandRow(), u"100"_qs);
             QCOMPARE(h.form.Label2[3]->text(), pauseCaption);
             QCOMPARE(h.engine.resumeCalls(), 0);
@@ -405,10 +405,10 @@ private Q_SLOTS:
         if (key == 0)
             QTest::mouseRelease(knob, Qt::RightButton, {}, {2, 2});
         QCOMPARE(knob->x(), knobAfter < 0 ? left : knobAfter);
-        QCOMPARE(h.reading().textlength(), textlength);
-        QCOMPARE(h.form.Texten->textCursor().position(), textlength);
+        QCOMPARE(h.reading().readingStart(), readingStart);
+        QCOMPARE(h.form.Texten->textCursor().position(), readingStart);
         QVERIFY(!h.form.Texten->textCursor().hasSelection());
-        QCOMPARE(knob->toolTip(), QString::number(textlength));
+        QCOMPARE(knob->toolTip(), QString::number(readingStart));
     }
 };
 

@@ -107,12 +107,12 @@ Reference speakMixed(const QString& text, int rate, const GbkCodePage& gbk)
     }
     const VoiceTable table = VoiceTable::build(voices);
     LanguageRuns runs(gbk);
-    runs.SplitText(text, 0, table.chinese, table.english);
+    runs.split(text, 0, table.chinese, table.english);
     for (qsizetype k = 0; k < runs.runCount(); ++k) {
-        espeak_SetVoiceByName(voices.at(runs.runvoice(k)).id.toUtf8().constData());
+        espeak_SetVoiceByName(voices.at(runs.runVoice(k)).id.toUtf8().constData());
         espeak_SetParameter(espeakRATE, EspeakEngine::wordsPerMinute(rate), 0);
         espeak_SetParameter(espeakWORDGAP, EspeakEngine::wordGap(rate), 0);
-        const QByteArray utf8 = runs.runtext(k).toUtf8();
+        const QByteArray utf8 = runs.runText(k).toUtf8();
         ref.runOffset = runs.runOffset(k);
         ref.runStart = qint64(ref.audio.size());
         espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,

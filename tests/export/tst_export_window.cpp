@@ -53,7 +53,7 @@ private Q_SLOTS:
         Harness h;
         QTemporaryDir dir;
         h.form.setDocumentText(u"前面不读。Hello, 我们一起读书。"_s);
-        h.form.reading().setTextlength(5);
+        h.form.reading().setReadingStart(5);
         std::unique_ptr<QMenu> menu(h.form.Texten->createContextMenu());
         const QList<QAction*> items = menu->actions();
         QVERIFY(std::any_of(items.begin(), items.end(),
@@ -70,10 +70,10 @@ private Q_SLOTS:
         select(5, 10);
         QCOMPARE(command.request().text, u"Hello"_s);
         // While reading, the selection is the word being heard: the export is the reading's.
-        h.form.reading().Label2_Click(ReadingController::Read);
+        h.form.reading().read();
         select(12, 14);
         QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
-        h.form.reading().Label2_Click(ReadingController::Stop);
+        h.form.reading().stop();
         QSignalSpy finished(&command, &AudioExportCommand::finished);
         const qsizetype shown = h.messages.shown.size(); // the start-up's own
         h.dialog.answers = {dir.filePath(u"book"_s)};    // no extension: MP3

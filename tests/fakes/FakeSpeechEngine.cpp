@@ -8,7 +8,7 @@ void FakeSpeechEngine::setVoice(int position)
         m_voice = position;
 }
 
-int FakeSpeechEngine::speak(const QString& text, int flags)
+int FakeSpeechEngine::speak(const QString& text, SpeakFlags flags)
 {
     const int stream = text.isEmpty() ? 0 : ++m_stream;
     calls.append({text, flags, m_voice, stream});

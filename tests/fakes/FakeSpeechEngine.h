@@ -14,7 +14,7 @@ public:
     struct Call
     {
         QString text;
-        int flags = 0;
+        SpeakFlags flags;
         int voice = -1; // current voice at the time of the call
         int stream = 0;
     };
@@ -27,7 +27,7 @@ public:
     void setVoice(int position) override;
     void setRate(int rate) override { m_rate = rate; }
     void setVolume(int volume) override { m_volume = volume; }
-    int speak(const QString& text, int flags) override;
+    int speak(const QString& text, SpeakFlags flags) override;
     void pause() override
     {
         m_paused = true;

@@ -1,6 +1,5 @@
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
-#include "reading/espeak/EspeakSynthesizer.h"
 
 #include <QFile>
 #include <QProcess>
@@ -32,15 +31,6 @@ class TestAudioPulse : public QObject
     pid_t m_serverPid = 0;
     QProcess m_keepAlive;
     QProcess m_recorder;
-    std::shared_ptr<EspeakSynthesizer> m_synthesizer;
-
-    // espeak-ng starts once per process: the tests' engines share it.
-    std::shared_ptr<EspeakSynthesizer> synthesizer()
-    {
-        if (!m_synthesizer)
-            m_synthesizer = std::make_shared<EspeakSynthesizer>();
-        return m_synthesizer;
-    }
 
     // The loudest sample recorded over the next `ms`; -1 when nothing came.
     int peakOver(int ms)
@@ -149,7 +139,7 @@ private Q_SLOTS:
     {
         auto output = makeDefaultAudioOutput();
         FailoverAudioOutput* sound = output.get();
-        EspeakEngine engine(std::move(output), synthesizer());
+        EspeakEngine engine(std::move(output));
         QVERIFY2(sound->hasSound(), "no sound-server output was found on the private server");
         QSignalSpy wordSpy(&engine, &SpeechEngine::word);
         QSignalSpy endSpy(&engine, &SpeechEngine::endStream);
@@ -186,7 +176,7 @@ private Q_SLOTS:
         auto output = makeDefaultAudioOutput();
         FailoverAudioOutput* sound = output.get();
         QSignalSpy notices(sound, &FailoverAudioOutput::notice);
-        EspeakEngine engine(std::move(output), synthesizer());
+        EspeakEngine engine(std::move(output));
         QSignalSpy wordSpy(&engine, &SpeechEngine::word);
         QVERIFY(sound->hasSound());
         QString text;

@@ -1,7 +1,6 @@
 #include "reading/VoiceTable.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
-#include "reading/espeak/EspeakSynthesizer.h"
 
 #include <QHash>
 #include <QSignalSpy>
@@ -80,8 +79,6 @@ class TestEspeak : public QObject
 {
     Q_OBJECT
 
-    // espeak-ng starts once per process: every engine here shares it.
-    std::shared_ptr<EspeakSynthesizer> m_synthesizer;
     RecordingOutput* m_recorder = nullptr; // of the last engine made
     VoiceTable m_table;
 
@@ -89,7 +86,7 @@ class TestEspeak : public QObject
     {
         auto output = std::make_unique<RecordingOutput>(speed, broken);
         m_recorder = output.get();
-        return std::make_unique<EspeakEngine>(std::move(output), m_synthesizer);
+        return std::make_unique<EspeakEngine>(std::move(output));
     }
 
     // Speaks `text` and waits for its end; the stream, or 0 when it never ended.
@@ -106,7 +103,6 @@ class TestEspeak : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_synthesizer = std::make_shared<EspeakSynthesizer>();
         auto engine = makeEngine();
         QVERIFY2(engine->isValid(), "espeak-ng did not start (is espeak-ng-data installed?)");
         m_table = VoiceTable::build(engine->voices());

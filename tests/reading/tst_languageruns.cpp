@@ -26,8 +26,8 @@ class tst_languageruns : public QObject
             if (k >= 0 && k < split.runCount())
                 continue;
             QCOMPARE(split.inRange(k), k >= 0 && k < split.count());
-            QCOMPARE(split.runtext(k), QString());
-            QCOMPARE(split.runvoice(k), -1);
+            QCOMPARE(split.runText(k), QString());
+            QCOMPARE(split.runVoice(k), -1);
             QCOMPARE(split.runOffset(k), -1);
         }
     }
@@ -74,19 +74,19 @@ private Q_SLOTS:
 
         // Nothing of an earlier split, its runs or its last language, may carry over.
         LanguageRuns split(m_gbk);
-        QVERIFY(split.SplitText(u"我说 English"_s, 0, kChinese, kEnglish));
-        QCOMPARE(split.SplitText(text, start, kChinese, kEnglish), !runs.isEmpty());
+        QVERIFY(split.split(u"我说 English"_s, 0, kChinese, kEnglish));
+        QCOMPARE(split.split(text, start, kChinese, kEnglish), !runs.isEmpty());
         const QStringList expected = runs.isEmpty() ? QStringList() : runs.split(u'|');
         QCOMPARE(split.count(), runs.isEmpty() ? 0 : text.size() - start);
         QCOMPARE(split.runCount(), expected.size());
         for (qsizetype k = 0; k < expected.size(); ++k) {
-            QCOMPARE(split.runtext(k), expected[k]);
+            QCOMPARE(split.runText(k), expected[k]);
             const QChar v = voices.at(k);
-            QCOMPARE(split.runvoice(k), v == u'Z' ? kChinese : v == u'E' ? kEnglish : -1);
+            QCOMPARE(split.runVoice(k), v == u'Z' ? kChinese : v == u'E' ? kEnglish : -1);
         }
         if (!runs.isEmpty())
             QCOMPARE(split.selectionStart(), start);
-        QTEST(split.lastlang(), "lastlang");
+        QTEST(split.lastLanguage(), "lastlang");
         checkUnusedEntries(split);
     }
 
@@ -104,15 +104,15 @@ private Q_SLOTS:
                 text.append(
                     QString(rng.bounded(1, 6), alphabet.at(rng.bounded(int(alphabet.size())))));
             const int start = text.isEmpty() ? 0 : rng.bounded(int(text.size()) + 1);
-            QCOMPARE(split.SplitText(text, start, kChinese, kEnglish), start < text.size());
+            QCOMPARE(split.split(text, start, kChinese, kEnglish), start < text.size());
 
             QString joined;
             for (qsizetype k = 0; k < split.runCount(); ++k) {
-                QVERIFY(!split.runtext(k).isEmpty());
+                QVERIFY(!split.runText(k).isEmpty());
                 QCOMPARE(split.runOffset(k), joined.size());
                 if (k > 0)
-                    QVERIFY(split.runvoice(k) != split.runvoice(k - 1));
-                joined += split.runtext(k);
+                    QVERIFY(split.runVoice(k) != split.runVoice(k - 1));
+                joined += split.runText(k);
             }
             QCOMPARE(joined, text.mid(start));
             checkUnusedEntries(split);

@@ -90,7 +90,7 @@ private Q_SLOTS:
         form.Timer1_Timer();
         ReminderWindow* reminder = form.reminderWindow();
         QVERIFY(reminder);
-        reminder->Timer1->setObjectName(u"Timer1"_s);
+        reminder->clockTimer->setObjectName(u"Timer1"_s);
         QCOMPARE(activeTimers({&form, reminder}),
                  (QStringList{u"lirondo::Form1.Timer1 10000 ms"_s,
                               u"lirondo::ReminderWindow.Timer1 1000 ms"_s}));

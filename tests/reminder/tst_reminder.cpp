@@ -1,6 +1,5 @@
 #include "reminder/Reminder.h"
 #include "reminder/ReminderWindow.h"
-#include "reminder/TagButton.h"
 
 #include "fakes/FakeAgent.h"
 #include "fakes/FakeClock.h"
@@ -10,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 using namespace lirondo;
@@ -40,16 +40,16 @@ struct Harness
     ~Harness() { delete window; }
     void confirm(const QString& message, const QString& time)
     {
-        window->Text1->setPlainText(message);
-        window->Text2->setText(time);
-        window->Command1->click();
+        window->messageEdit->setPlainText(message);
+        window->timeEdit->setText(time);
+        window->confirmButton->click();
     }
     // One clock tick a second, up to and including `until`, then the main window's tick.
     void runClockTo(const QString& until)
     {
         while (clock.now != at(until)) {
             clock.now = clock.now.addSecs(1);
-            window->Timer1_Timer();
+            window->tick();
         }
         if (window->isDue())
             window->announce();
@@ -139,14 +139,14 @@ private Q_SLOTS:
         h.confirm(message, time);
 
         QCOMPARE(h.messages.texts(), QStringList{box});
-        QCOMPARE(h.window->Text1->toPlainText(), message);
+        QCOMPARE(h.window->messageEdit->toPlainText(), message);
         const bool accepted = box == u"设置成功！"_s;
         // Refused, nothing changes: the state stays "attended" and the time as typed.
-        QCOMPARE(h.window->state(), accepted ? u"a"_s : u"c"_s);
-        QCOMPARE(h.window->Text2->text(), accepted ? u"00:00:00"_s : time);
+        QCOMPARE(h.window->state(), accepted ? Reminder::State::Armed : Reminder::State::Attended);
+        QCOMPARE(h.window->timeEdit->text(), accepted ? u"00:00:00"_s : time);
         QCOMPARE(h.window->isVisible(), !accepted);
         if (box == u"消息不能为空"_s)
-            QCOMPARE(h.window->focusWidget(), h.window->Text1);
+            QCOMPARE(h.window->focusWidget(), h.window->messageEdit);
     }
 
     void dueAnnouncesEveryTickUntilAttended_data()
@@ -171,25 +171,25 @@ private Q_SLOTS:
         // Each announcement first drops what is being spoken, its own last one included.
         QCOMPARE(h.eVoice.calls.size(), 6);
         for (int i = 0; i < 6; i += 2) {
-            QCOMPARE(h.eVoice.calls.at(i).flags, int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.eVoice.calls.at(i).flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
             QCOMPARE(h.eVoice.calls.at(i + 1).text, message);
-            QCOMPARE(h.eVoice.calls.at(i + 1).flags, int(SpeechEngine::Async));
+            QCOMPARE(h.eVoice.calls.at(i + 1).flags.toInt(), int(SpeechEngine::Async));
         }
         const bool speaks = hasCharacter && !characterRefuses;
         QCOMPARE(h.character.requests.count(u"Speak "_s + message), speaks ? 3 : 0);
 
         // A right click on the character shows the window as it is and ends the repeats.
         h.window->showAndAttend();
-        QCOMPARE(h.window->Text1->toPlainText(), message);
+        QCOMPARE(h.window->messageEdit->toPlainText(), message);
         h.runClockTo(u"08:05:30"_s);
         QCOMPARE(h.eVoice.calls.size(), 6);
 
         // Confirmed again, the same time has just passed: it fires tomorrow.
-        h.confirm(message, h.window->Text2->text());
+        h.confirm(message, h.window->timeEdit->text());
         h.runClockTo(u"08:04:59"_s);
-        QCOMPARE(h.window->state(), u"a"_s);
+        QCOMPARE(h.window->state(), Reminder::State::Armed);
         h.runClockTo(u"08:05:00"_s);
-        QCOMPARE(h.window->state(), u"b"_s);
+        QCOMPARE(h.window->state(), Reminder::State::Due);
     }
 };
 

@@ -100,7 +100,7 @@ private Q_SLOTS:
         {
             Run first;
             first.form.Combo1->setCurrentIndex(1);
-            first.reading().Combo1_Click(1);
+            first.reading().chooseVoice(1);
             first.form.Slider1->setValue(4);
             first.form.Slider2->setValue(30);
             first.form.Check1->setChecked(true);
@@ -109,7 +109,7 @@ private Q_SLOTS:
             first.form.AddToReadingList(gone);
             first.open(book);
             first.form.Check2->setChecked(false);
-            first.reading().Label2_Click(ReadingController::Read);
+            first.reading().read();
             first.engine.raiseWord(13, 6); // "Second" is being heard
         }
         QFile::remove(gone);
@@ -124,10 +124,10 @@ private Q_SLOTS:
         QCOMPARE(second.listed(), QStringList(book)); // the vanished file left quietly
         second.open(book);
         QCOMPARE(second.dialog.requests.last().history, QStringList(book));
-        QCOMPARE(second.reading().textlength(), 13);
+        QCOMPARE(second.reading().readingStart(), 13);
         QVERIFY(second.form.Cmdlength->toolTip().contains(u"13"));
         QVERIFY(second.form.Cmdlength->x() > second.form.Labtxtlength->x());
-        second.reading().Label2_Click(ReadingController::Read);
+        second.reading().read();
         QCOMPARE(second.lastSpoken(), kText.mid(13));
     }
 
@@ -151,10 +151,10 @@ private Q_SLOTS:
         {
             Run first;
             first.open(book);
-            first.reading().Label2_Click(ReadingController::Read);
+            first.reading().read();
             first.engine.raiseWord(13, 6);
             if (howItEnded == u"stop") {
-                first.reading().Label2_Click(ReadingController::Stop);
+                first.reading().stop();
                 first.form.Texten->setFocus(); // later clicks in the text change nothing
                 first.form.setReadingStart(2);
             } else if (howItEnded == u"open") {
@@ -167,7 +167,7 @@ private Q_SLOTS:
             writeFile(book, (kText + QStringLiteral(" More.")).toUtf8());
         Run second;
         second.open(book);
-        QTEST(second.reading().textlength(), "expected");
+        QTEST(second.reading().readingStart(), "expected");
     }
 
     void freshRunLeavesSettingsUntouched()
@@ -203,7 +203,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");  // "reading" from 0, or "idle"
         QTest::addColumn<QString>("command"); // a key, "menu:..." or "tray:..."
         QTest::addColumn<QString>("spoken");  // the last text handed to the engine
-        QTest::addColumn<int>("textlength");
+        QTest::addColumn<int>("readingStart");
         QTest::addColumn<QString>("state"); // reading, paused or idle
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("volume");
@@ -272,7 +272,7 @@ private Q_SLOTS:
         if (before.startsWith(u"reading")) {
             if (before == u"reading third")
                 form.setReadingStart(25);
-            run.reading().Label2_Click(ReadingController::Read);
+            run.reading().read();
             run.engine.raiseWord(0, 5);
         }
         form.Texten->setFocus();
@@ -306,10 +306,10 @@ private Q_SLOTS:
         }
 
         QTEST(run.lastSpoken(), "spoken");
-        QTEST(run.reading().textlength(), "textlength");
-        const QString state = run.reading().paused() != 0    ? QStringLiteral("paused")
-                              : run.reading().stopped() == 0 ? QStringLiteral("reading")
-                                                             : QStringLiteral("idle");
+        QTEST(run.reading().readingStart(), "readingStart");
+        const QString state = run.reading().isPaused()     ? QStringLiteral("paused")
+                              : !run.reading().isStopped() ? QStringLiteral("reading")
+                                                           : QStringLiteral("idle");
         QTEST(state, "state");
         QTEST(run.engine.rate(), "rate");
         QTEST(run.engine.volume(), "volume");

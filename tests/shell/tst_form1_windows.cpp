@@ -2,7 +2,6 @@
 #include "mail/FeedbackForm.h"
 #include "reading/ReadingController.h"
 #include "reminder/ReminderWindow.h"
-#include "reminder/TagButton.h"
 #include "shell/Form1.h"
 #include "tray/TrayMenu.h"
 
@@ -10,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace lirondo;
@@ -28,8 +28,8 @@ struct Harness : Form1Fakes
 
     FakeAgentCharacter* loadCharacter()
     {
-        agent.loadablePaths.insert(form.reading().defaultCharacterPath);
-        form.reading().Label2_Click(ReadingController::ShowCharacter);
+        agent.loadablePaths.insert(QStringLiteral("/opt/lirondo/share/lirondo/chars/merlin.acs"));
+        form.runCommand(ReadingController::ShowCharacter);
         return agent.character(QStringLiteral("merlin"));
     }
 
@@ -109,25 +109,25 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     ReminderWindow* reminder = h.form.reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(h.form.reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
-    reminder->Text1->setPlainText(QStringLiteral("开会"));
-    reminder->Text2->setText(QStringLiteral("8:05"));
-    reminder->Command1_Click();
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
+    reminder->messageEdit->setPlainText(QStringLiteral("开会"));
+    reminder->timeEdit->setText(QStringLiteral("8:05"));
+    reminder->confirm();
 
     h.clock.now = QTime(8, 5, 0);
-    reminder->Timer1_Timer();
+    reminder->tick();
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
     QVERIFY(genie->requests.contains(QStringLiteral("Speak 开会")));
 
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 1, 0, 10, 10); // left: nothing
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
     QVERIFY(reminder->isDue());
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), 2, 0, 10, 10);
-    QCOMPARE(reminder->state(), QStringLiteral("c"));
+    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
+    QCOMPARE(reminder->state(), Reminder::State::Attended);
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
 }
@@ -135,7 +135,7 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
 void TestForm1Windows::aboutOpensOneFeedbackForm()
 {
     Harness h;
-    h.form.reading().Label2_Click(ReadingController::About);
+    h.form.runCommand(ReadingController::About);
     QPointer<FeedbackForm> first = h.form.feedbackForm();
     QVERIFY(first);
     QVERIFY(first->isVisible());
@@ -181,7 +181,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
     tick(h.form);
     QPointer<FeedbackForm> about = h.form.feedbackForm();
     QPointer<ReminderWindow> reminder = h.form.reminderWindow();
-    h.form.reading().Label2_Click(ReadingController::Read);
+    h.form.reading().read();
     const int callsBefore = int(h.engine.calls.size());
     int callsWhenTheFormWent = -1; // the speech is purged before the other windows go
     connect(about, &QObject::destroyed, this,
@@ -189,7 +189,7 @@ void TestForm1Windows::closeButtonStopsSpeechAndClosesTheOtherWindows()
 
     h.form.Imclose_Click();
     QCOMPARE(h.engine.calls.size(), callsBefore + 1);
-    QCOMPARE(h.engine.calls.last().flags, int(SpeechEngine::PurgeBeforeSpeak));
+    QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
     QVERIFY(h.form.isHidden());
     QVERIFY(!h.tray.visible);
     QTRY_VERIFY(!about);
@@ -230,9 +230,9 @@ void TestForm1Windows::fieldsAreNamed()
     const FeedbackForm* about = h.form.feedbackForm();
     const QHash<QString, QWidget*> widgets{
         {u"Form1/Combo1"_qs, h.form.Combo1},
-        {u"ReminderWindow/Text1"_qs, reminder->Text1},
-        {u"ReminderWindow/Text2"_qs, reminder->Text2},
-        {u"ReminderWindow/Command1"_qs, reminder->Command1},
+        {u"ReminderWindow/Text1"_qs, reminder->messageEdit},
+        {u"ReminderWindow/Text2"_qs, reminder->timeEdit},
+        {u"ReminderWindow/Command1"_qs, reminder->confirmButton},
         {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
         {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
         {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},

@@ -449,7 +449,7 @@ void TestShellForm1::wordLabelShowsTheWholeWord()
     f.resize(windowWidth, 408);
     f.layoutPass(0);
     f.setDocumentText(word);
-    f.reading().Label2_Click(ReadingController::Read);
+    f.reading().read();
     h.engine.raiseWord(0, int(word.size()));
 
     QLabel* label = f.Label1;

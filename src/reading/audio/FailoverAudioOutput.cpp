@@ -1,12 +1,13 @@
 #include "reading/audio/FailoverAudioOutput.h"
 
+#include <QLoggingCategory>
 #include <QMetaObject>
-
-#include <cstdio>
 
 namespace lirondo {
 
 namespace {
+Q_LOGGING_CATEGORY(lcAudio, "lirondo.audio")
+
 // Each try costs well under a millisecond; Qt's sound-server connection comes back a few
 // seconds after the server does.
 constexpr int kRetryMs = 1000;
@@ -96,7 +97,7 @@ void FailoverAudioOutput::goSilent()
     switchTo(m_silent.get());
     if (!m_lost) {
         m_lost = true;
-        std::fputs("Lirondo: no sound output; reading on silently.\n", stderr);
+        qCWarning(lcAudio, "No sound output; reading on silently.");
         say(noSoundNotice());
     }
     m_retry.start();

@@ -4,36 +4,37 @@
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakSynthesizer.h"
 
+#include <QLoggingCategory>
 #include <QMetaObject>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace lirondo {
 
-EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output,
-                           std::shared_ptr<EspeakSynthesizer> synthesizer, QObject* parent)
-    : SpeechEngine(parent), m_output(std::move(output)), m_worker(std::move(synthesizer))
+namespace {
+Q_LOGGING_CATEGORY(lcSpeech, "lirondo.speech")
+} // namespace
+
+EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output, QObject* parent)
+    : SpeechEngine(parent), m_output(std::move(output)), m_worker(EspeakSynthesizer::shared())
 {
     m_delivery.setSingleShot(true);
     m_delivery.setTimerType(Qt::PreciseTimer);
     connect(&m_delivery, &QTimer::timeout, this, &EspeakEngine::deliverDue);
 
-    if (!m_worker)
-        m_worker = std::make_shared<EspeakSynthesizer>();
-    m_worker->attach([this] {
+    m_worker.attach([this] {
         QMetaObject::invokeMethod(this, &EspeakEngine::onWorkerData, Qt::QueuedConnection);
     });
-    m_sampleRate = m_worker->sampleRate;
-    m_voices = m_worker->voices;
+    m_sampleRate = m_worker.sampleRate();
+    m_voices = m_worker.voices();
     if (m_sampleRate <= 0) {
-        std::fputs("Lirondo: espeak-ng could not start; nothing can be read aloud.\n", stderr);
+        qCWarning(lcSpeech, "espeak-ng could not start; nothing can be read aloud.");
         return;
     }
     if (!m_output || !m_output->start(m_sampleRate)) {
-        std::fputs("Lirondo: the audio output could not be opened; reading on silently.\n", stderr);
+        qCWarning(lcSpeech, "The audio output could not be opened; reading on silently.");
         m_output = std::make_unique<SilentAudioOutput>();
         m_output->start(m_sampleRate);
     }
@@ -46,7 +47,7 @@ EspeakEngine::EspeakEngine(std::unique_ptr<AudioOutput> output,
 EspeakEngine::~EspeakEngine()
 {
     // Nothing of this engine may reach the UI thread after this.
-    m_worker->detach();
+    m_worker.detach();
 }
 
 bool EspeakEngine::isValid() const
@@ -94,9 +95,7 @@ void EspeakEngine::setRate(int rate)
 {
     const int wpm = wordsPerMinute(rate);
     const int gap = wordGap(rate);
-    const bool sameRate = m_worker->wordsPerMinute.exchange(wpm) == wpm;
-    const bool sameGap = m_worker->wordGap.exchange(gap) == gap;
-    if (sameRate && sameGap)
+    if (!m_worker.setSpeed(wpm, gap))
         return;
     // The audio made ahead at the old rate would be heard for a second or more.
     restartFromHeardWord();
@@ -111,15 +110,10 @@ void EspeakEngine::restartFromHeardWord()
         current.begin = m_heardPosition;
         current.resumed = true;
     }
-    {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->dropAllLocked();
-        const quint64 gen = m_worker->generation.load();
-        for (const Spoken& s : m_unfinished)
-            m_worker->jobs.push_back({gen, s.stream, s.text, s.voice, s.begin, s.resumed});
-    }
-    m_worker->spaceCv.notify_all();
-    m_worker->workCv.notify_one();
+    std::vector<EspeakSynthesizer::Job> jobs;
+    for (const Spoken& s : m_unfinished)
+        jobs.push_back({s.stream, s.text, s.voice, s.begin, s.resumed});
+    m_worker.purge(jobs);
     m_pending.clear();
     m_delivery.stop();
     m_output->flush();
@@ -130,30 +124,22 @@ void EspeakEngine::setVolume(int volume)
     m_output->setGain(std::clamp(volume, 0, 100) / 100.0);
 }
 
-int EspeakEngine::speak(const QString& text, int flags)
+int EspeakEngine::speak(const QString& text, SpeakFlags flags)
 {
-    if (flags & PurgeBeforeSpeak)
+    if (flags.testFlag(PurgeBeforeSpeak))
         purge();
     if (text.isEmpty() || !isValid())
         return 0;
     // Stream numbers stay positive when the counter wraps.
     m_lastStream = m_lastStream == std::numeric_limits<int>::max() ? 1 : m_lastStream + 1;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->jobs.push_back({m_worker->generation.load(), m_lastStream, text, m_voiceName});
-    }
+    m_worker.enqueue({m_lastStream, text, m_voiceName});
     m_unfinished.push_back({m_lastStream, text, m_voiceName});
-    m_worker->workCv.notify_one();
     return m_lastStream;
 }
 
 void EspeakEngine::purge()
 {
-    {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->dropAllLocked();
-    }
-    m_worker->spaceCv.notify_all();
+    m_worker.purge();
     m_pending.clear();
     m_unfinished.clear();
     m_heardStream = 0;
@@ -181,33 +167,25 @@ void EspeakEngine::resume()
 
 void EspeakEngine::onWorkerData()
 {
-    m_worker->notifyPending.store(false);
-    {
-        std::lock_guard lock(m_worker->mutex);
-        const quint64 gen = m_worker->generation.load();
-        for (const EspeakEvent& e : m_worker->events) {
-            if (e.generation != gen)
-                continue;
-            if (e.kind == EspeakEvent::Kind::SentenceLength) {
-                const auto open = std::find_if(m_pending.rbegin(), m_pending.rend(), [&](auto& p) {
-                    return p.kind == EspeakEvent::Kind::Sentence && p.length < 0 &&
-                           p.stream == e.stream && p.position == e.position;
-                });
-                if (open != m_pending.rend()) {
-                    if (e.length > 0)
-                        open->length = e.length;
-                    else
-                        m_pending.erase(std::next(open).base());
-                }
-                continue;
+    for (const EspeakEvent& e : m_worker.takeEvents()) {
+        if (e.kind == EspeakEvent::Kind::SentenceLength) {
+            const auto open = std::find_if(m_pending.rbegin(), m_pending.rend(), [&](auto& p) {
+                return p.kind == EspeakEvent::Kind::Sentence && p.length < 0 &&
+                       p.stream == e.stream && p.position == e.position;
+            });
+            if (open != m_pending.rend()) {
+                if (e.length > 0)
+                    open->length = e.length;
+                else
+                    m_pending.erase(std::next(open).base());
             }
-            // Events come in the order of their audio.
-            const auto at =
-                std::upper_bound(m_pending.begin(), m_pending.end(), e.sample,
-                                 [](qint64 s, const EspeakEvent& p) { return s < p.sample; });
-            m_pending.insert(at, e);
+            continue;
         }
-        m_worker->events.clear();
+        // Events come in the order of their audio.
+        const auto at =
+            std::upper_bound(m_pending.begin(), m_pending.end(), e.sample,
+                             [](qint64 s, const EspeakEvent& p) { return s < p.sample; });
+        m_pending.insert(at, e);
     }
     pump();
     scheduleDelivery();
@@ -217,32 +195,11 @@ void EspeakEngine::pump()
 {
     if (!m_output || !isValid())
         return;
-    bool freed = false;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        const quint64 gen = m_worker->generation.load();
-        auto& audio = m_worker->audio;
-        while (!audio.empty()) {
-            EspeakSynthesizer::Block& block = audio.front();
-            if (block.generation == gen) {
-                const size_t left = block.samples.size() - block.taken;
-                const qint64 wrote = m_output->write(
-                    reinterpret_cast<const char*>(block.samples.data() + block.taken),
-                    qint64(left * sizeof(short)));
-                const auto samples = size_t(std::max<qint64>(0, wrote)) / sizeof(short);
-                block.taken += samples;
-                m_worker->queuedSamples -= qint64(samples);
-                freed = freed || samples > 0;
-                if (block.taken < block.samples.size())
-                    break;
-            } else {
-                m_worker->queuedSamples -= qint64(block.samples.size() - block.taken);
-            }
-            audio.pop_front();
-        }
-    }
-    if (freed)
-        m_worker->spaceCv.notify_all();
+    m_worker.feed([this](const short* samples, size_t count) {
+        const qint64 wrote =
+            m_output->write(reinterpret_cast<const char*>(samples), qint64(count * sizeof(short)));
+        return size_t(std::max<qint64>(0, wrote)) / sizeof(short);
+    });
 }
 
 qint64 EspeakEngine::playedSamples() const

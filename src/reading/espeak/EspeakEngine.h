@@ -21,11 +21,8 @@ class EspeakEngine final : public SpeechEngine
 {
     Q_OBJECT
 public:
-    // Without a synthesizer the engine makes its own; there can be only one per process,
-    // so engines made one after another pass the same one on.
-    explicit EspeakEngine(std::unique_ptr<AudioOutput> output,
-                          std::shared_ptr<EspeakSynthesizer> synthesizer = nullptr,
-                          QObject* parent = nullptr);
+    // Engines made one after another take the process's one synthesizer over in turn.
+    explicit EspeakEngine(std::unique_ptr<AudioOutput> output, QObject* parent = nullptr);
     ~EspeakEngine() override;
 
     // False when espeak-ng could not start (no data files): no voices, nothing is spoken.
@@ -33,7 +30,6 @@ public:
     bool isReady() const override { return isValid(); }
     int sampleRate() const;
     AudioOutput* output() const { return m_output.get(); }
-    std::shared_ptr<EspeakSynthesizer> synthesizer() const { return m_worker; }
     // While an event is being raised: where it lies in the output's audio, in
     // microseconds of the output clock (for measuring how close delivery is).
     qint64 currentEventUSecs() const { return m_currentEventUSecs; }
@@ -44,9 +40,9 @@ public:
     void setVolume(int volume) override;
     // Always returns at once: a call without the Async flag is spoken in the background
     // too, since nothing may block the UI thread.
-    int speak(const QString& text, int flags) override;
+    int speak(const QString& text, SpeakFlags flags) override;
     // A pause holds the output, and lasts over a purge and later speak calls until
-    // resume(), as with the system voice the program was made for.
+    // resume().
     void pause() override;
     void resume() override;
 
@@ -76,7 +72,7 @@ private:
     qint64 playedSamples() const;
 
     std::unique_ptr<AudioOutput> m_output;
-    std::shared_ptr<EspeakSynthesizer> m_worker;
+    EspeakSynthesizer& m_worker;
     QList<VoiceInfo> m_voices;
     QByteArray m_voiceName; // what the next speak call uses; empty: espeak's default
     int m_sampleRate = 0;

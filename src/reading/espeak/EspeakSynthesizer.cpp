@@ -17,6 +17,12 @@ constexpr qsizetype kChunkMaxChars = 240;
 constexpr double kOpenSentenceQueueSeconds = 15.0;
 } // namespace espeakconst
 
+EspeakSynthesizer& EspeakSynthesizer::shared()
+{
+    static EspeakSynthesizer synthesizer;
+    return synthesizer;
+}
+
 EspeakSynthesizer::EspeakSynthesizer()
 {
     std::promise<void> ready;
@@ -28,12 +34,12 @@ EspeakSynthesizer::EspeakSynthesizer()
 EspeakSynthesizer::~EspeakSynthesizer()
 {
     {
-        std::lock_guard lock(mutex);
-        quit = true;
-        ++generation;
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        ++m_generationNow;
     }
-    workCv.notify_all();
-    spaceCv.notify_all();
+    m_workCv.notify_all();
+    m_spaceCv.notify_all();
     m_thread.join();
 }
 
@@ -50,29 +56,29 @@ int EspeakSynthesizer::synthCallback(short* wav, int count, espeak_EVENT* events
 
 void EspeakSynthesizer::run(std::promise<void>& ready)
 {
-    sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, espeakconst::kBlockMs, nullptr, 0);
-    if (sampleRate > 0) {
+    m_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, espeakconst::kBlockMs, nullptr, 0);
+    if (m_sampleRate > 0) {
         espeak_SetSynthCallback(&EspeakSynthesizer::synthCallback);
         listVoices();
     } else {
-        sampleRate = 0;
+        m_sampleRate = 0;
     }
     ready.set_value();
 
     for (;;) {
-        Job job;
+        QueuedJob queued;
         {
-            std::unique_lock lock(mutex);
-            workCv.wait(lock, [this] { return quit || !jobs.empty(); });
-            if (quit)
+            std::unique_lock lock(m_mutex);
+            m_workCv.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            if (m_quit)
                 break;
-            job = std::move(jobs.front());
-            jobs.pop_front();
+            queued = std::move(m_jobs.front());
+            m_jobs.pop_front();
         }
-        if (sampleRate > 0)
-            speakJob(job);
+        if (m_sampleRate > 0)
+            speakJob(queued.job, queued.generation);
     }
-    if (sampleRate > 0)
+    if (m_sampleRate > 0)
         espeak_Terminate();
 }
 
@@ -92,16 +98,17 @@ void EspeakSynthesizer::listVoices()
                 info.languages.append(QString::fromUtf8(name, qsizetype(length)));
             p = name + length + 1;
         }
-        voices.append(info);
+        m_voices.append(info);
     }
 }
 
-void EspeakSynthesizer::speakJob(const Job& job)
+void EspeakSynthesizer::speakJob(const Job& job, quint64 generation)
 {
-    if (!current(job.generation))
+    if (!current(generation))
         return;
-    if (job.generation != m_generation) {
-        m_generation = job.generation;
+    m_jobGeneration = generation;
+    if (generation != m_generation) {
+        m_generation = generation;
         m_samples = 0;
     }
     if (job.voice != m_voice || m_voice.isNull()) {
@@ -116,17 +123,17 @@ void EspeakSynthesizer::speakJob(const Job& job)
 
     const QStringView text(job.text);
     qsizetype begin = std::clamp<qsizetype>(job.begin, 0, text.size());
-    while (begin < text.size() && current(job.generation)) {
+    while (begin < text.size() && current(m_jobGeneration)) {
         bool atBreak = false;
         // Short chunks, mostly one sentence each: a new rate is taken up between
         // chunks, so it is heard within a sentence or two of the slider's move.
         const qsizetype end = chunkEnd(text, begin, espeakconst::kChunkMinChars,
                                        espeakconst::kChunkMaxChars, &atBreak);
         const EspeakChunk chunk = makeChunk(text, begin, end);
-        const int wpm = wordsPerMinute.load();
+        const int wpm = m_wordsPerMinute.load();
         if (wpm != m_wpm && espeak_SetParameter(espeakRATE, wpm, 0) == EE_OK)
             m_wpm = wpm;
-        const int gap = wordGap.load();
+        const int gap = m_wordGapNow.load();
         if (gap != m_wordGap && espeak_SetParameter(espeakWORDGAP, gap, 0) == EE_OK)
             m_wordGap = gap;
         Context context{this, &job, &chunk, m_samples};
@@ -138,11 +145,11 @@ void EspeakSynthesizer::speakJob(const Job& job)
                      flags, nullptr, &context);
         begin = end;
     }
-    if (!current(job.generation))
+    if (!current(m_jobGeneration))
         return;
     std::vector<EspeakEvent> tail;
     closeSentence(text.size(), tail);
-    tail.push_back({job.generation, EspeakEvent::Kind::End, job.stream, 0, 0, m_samples});
+    tail.push_back({m_jobGeneration, EspeakEvent::Kind::End, job.stream, 0, 0, m_samples});
     publish(std::move(tail), {});
     m_job = nullptr;
 }
@@ -153,7 +160,7 @@ void EspeakSynthesizer::closeSentence(qsizetype end, std::vector<EspeakEvent>& o
     if (!m_sentence.open)
         return;
     m_sentence.open = false;
-    out.push_back({job.generation, EspeakEvent::Kind::SentenceLength, job.stream,
+    out.push_back({m_jobGeneration, EspeakEvent::Kind::SentenceLength, job.stream,
                    int(m_sentence.position), int(std::max<qsizetype>(0, end - m_sentence.position)),
                    m_sentence.sample});
 }
@@ -161,7 +168,7 @@ void EspeakSynthesizer::closeSentence(qsizetype end, std::vector<EspeakEvent>& o
 bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, espeak_EVENT* list)
 {
     const Job& job = *context.job;
-    if (!current(job.generation))
+    if (!current(m_jobGeneration))
         return false;
     const EspeakChunk& chunk = *context.chunk;
     const QStringView text(job.text);
@@ -183,7 +190,7 @@ bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, e
                 continue;
             m_lastWord = first;
             m_furthest = std::max(m_furthest, last);
-            found.push_back({job.generation, EspeakEvent::Kind::Word, job.stream, int(first),
+            found.push_back({m_jobGeneration, EspeakEvent::Kind::Word, job.stream, int(first),
                              int(last - first), sample});
         } else if (e->type == espeakEVENT_SENTENCE) {
             const qsizetype position = chunk.offsetOf(e->text_position);
@@ -192,8 +199,8 @@ bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, e
                 continue;
             closeSentence(position, found);
             m_sentence = {true, position, sample};
-            found.push_back({job.generation, EspeakEvent::Kind::Sentence, job.stream, int(position),
-                             -1, sample});
+            found.push_back({m_jobGeneration, EspeakEvent::Kind::Sentence, job.stream,
+                             int(position), -1, sample});
         }
     }
 
@@ -204,36 +211,36 @@ bool EspeakSynthesizer::onSynth(const Context& context, short* wav, int count, e
     if (!publish(std::move(found), std::move(samples)))
         return false;
     m_samples += added;
-    return current(job.generation);
+    return current(m_jobGeneration);
 }
 
 bool EspeakSynthesizer::publish(std::vector<EspeakEvent> found, std::vector<short> samples)
 {
-    const quint64 gen = m_job->generation;
+    const quint64 gen = m_jobGeneration;
     const auto cap = [this] {
-        return qint64(sampleRate * (m_sentence.open ? espeakconst::kOpenSentenceQueueSeconds
-                                                    : espeakconst::kQueueSeconds));
+        return qint64(m_sampleRate * (m_sentence.open ? espeakconst::kOpenSentenceQueueSeconds
+                                                      : espeakconst::kQueueSeconds));
     };
     {
-        std::lock_guard lock(mutex);
-        if (quit || !current(gen))
+        std::lock_guard lock(m_mutex);
+        if (m_quit || !current(gen))
             return false;
-        if (!samples.empty() && m_sentence.open && queuedSamples > cap()) {
+        if (!samples.empty() && m_sentence.open && m_queuedSamples > cap()) {
             // A sentence this long is raised with what has been read of it so far.
             closeSentence(m_furthest, found);
         }
-        events.insert(events.end(), found.begin(), found.end());
+        m_events.insert(m_events.end(), found.begin(), found.end());
     }
     notify();
     if (samples.empty())
         return true;
     {
-        std::unique_lock lock(mutex);
-        spaceCv.wait(lock, [&] { return quit || !current(gen) || queuedSamples <= cap(); });
-        if (quit || !current(gen))
+        std::unique_lock lock(m_mutex);
+        m_spaceCv.wait(lock, [&] { return m_quit || !current(gen) || m_queuedSamples <= cap(); });
+        if (m_quit || !current(gen))
             return false;
-        queuedSamples += qint64(samples.size());
-        audio.push_back({gen, std::move(samples), 0});
+        m_queuedSamples += qint64(samples.size());
+        m_audio.push_back({gen, std::move(samples), 0});
     }
     notify();
     return true;
@@ -241,9 +248,9 @@ bool EspeakSynthesizer::publish(std::vector<EspeakEvent> found, std::vector<shor
 
 void EspeakSynthesizer::notify()
 {
-    if (notifyPending.exchange(true))
+    if (m_notifyPending.exchange(true))
         return;
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(m_mutex);
     if (m_notify)
         m_notify();
 }
@@ -251,33 +258,116 @@ void EspeakSynthesizer::notify()
 void EspeakSynthesizer::attach(std::function<void()> notify)
 {
     {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(m_mutex);
         dropAllLocked();
         m_notify = std::move(notify);
     }
-    wordsPerMinute.store(espeakRATE_NORMAL);
-    wordGap.store(0);
-    notifyPending.store(false);
-    spaceCv.notify_all();
+    m_wordsPerMinute.store(espeakRATE_NORMAL);
+    m_wordGapNow.store(0);
+    m_notifyPending.store(false);
+    m_spaceCv.notify_all();
 }
 
 void EspeakSynthesizer::detach()
 {
     {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(m_mutex);
         dropAllLocked();
         m_notify = nullptr;
     }
-    spaceCv.notify_all();
+    m_spaceCv.notify_all();
+}
+
+bool EspeakSynthesizer::setSpeed(int wordsPerMinute, int wordGap)
+{
+    const bool sameRate = m_wordsPerMinute.exchange(wordsPerMinute) == wordsPerMinute;
+    const bool sameGap = m_wordGapNow.exchange(wordGap) == wordGap;
+    return !(sameRate && sameGap);
+}
+
+void EspeakSynthesizer::enqueue(Job job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back({m_generationNow.load(), std::move(job)});
+    }
+    m_workCv.notify_one();
+}
+
+void EspeakSynthesizer::purge(const std::vector<Job>& jobs)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        dropAllLocked();
+        for (const Job& job : jobs)
+            m_jobs.push_back({m_generationNow.load(), job});
+    }
+    m_spaceCv.notify_all();
+    if (!jobs.empty())
+        m_workCv.notify_one();
+}
+
+std::vector<EspeakEvent> EspeakSynthesizer::takeEvents()
+{
+    m_notifyPending.store(false);
+    std::vector<EspeakEvent> taken;
+    {
+        std::lock_guard lock(m_mutex);
+        taken.swap(m_events);
+    }
+    const quint64 gen = m_generationNow.load();
+    std::erase_if(taken, [gen](const EspeakEvent& e) { return e.generation != gen; });
+    return taken;
+}
+
+std::deque<EspeakSynthesizer::Block> EspeakSynthesizer::takeAudio()
+{
+    std::deque<Block> taken;
+    {
+        std::lock_guard lock(m_mutex);
+        taken.swap(m_audio);
+        m_queuedSamples = 0;
+    }
+    m_spaceCv.notify_all();
+    const quint64 gen = m_generationNow.load();
+    std::erase_if(taken, [gen](const Block& b) { return b.generation != gen; });
+    return taken;
+}
+
+void EspeakSynthesizer::feed(const std::function<size_t(const short*, size_t)>& write)
+{
+    bool freed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const quint64 gen = m_generationNow.load();
+        while (!m_audio.empty()) {
+            Block& block = m_audio.front();
+            if (block.generation == gen) {
+                const size_t left = block.samples.size() - block.taken;
+                const size_t samples =
+                    std::min(left, write(block.samples.data() + block.taken, left));
+                block.taken += samples;
+                m_queuedSamples -= qint64(samples);
+                freed = freed || samples > 0;
+                if (block.taken < block.samples.size())
+                    break;
+            } else {
+                m_queuedSamples -= qint64(block.samples.size() - block.taken);
+            }
+            m_audio.pop_front();
+        }
+    }
+    if (freed)
+        m_spaceCv.notify_all();
 }
 
 void EspeakSynthesizer::dropAllLocked()
 {
-    ++generation;
-    jobs.clear();
-    audio.clear();
-    queuedSamples = 0;
-    events.clear();
+    ++m_generationNow;
+    m_jobs.clear();
+    m_audio.clear();
+    m_queuedSamples = 0;
+    m_events.clear();
 }
 
 } // namespace lirondo

@@ -1,0 +1,51 @@
+#include "assistant/CharacterCommand.h"
+
+#include "assistant/Agent.h"
+#include "assistant/CharacterLoader.h"
+
+namespace lirondo {
+
+CharacterCommand::CharacterCommand(CharacterLoader& loader, QObject* parent)
+    : QObject(parent), m_loader(loader)
+{}
+
+void CharacterCommand::showOrHide()
+{
+    const QString hello = QStringLiteral("Hello! What can I do For you ?");
+    if (!m_character) {
+        if (!m_loader.load(m_loader.defaultCharacterPath()) && !m_loader.load(QString()))
+            return;
+        m_character = m_loader.character();
+        if (!m_character)
+            return;
+        Q_EMIT loaded(m_character);
+        m_character->Show();
+        m_character->MoveTo(200, 200);
+        m_character->Speak(hello);
+        Q_EMIT captionChanged(QStringLiteral("隐藏精灵"));
+        return;
+    }
+    if (m_character->Visible()) {
+        m_character->Speak(QStringLiteral("See you next time !"));
+        m_character->Hide();
+        Q_EMIT captionChanged(QStringLiteral("显示精灵"));
+    } else {
+        m_character->Show();
+        m_character->Speak(hello);
+        Q_EMIT captionChanged(QStringLiteral("隐藏精灵"));
+    }
+}
+
+void CharacterCommand::speakSentence(const QString& sentence)
+{
+    if (m_character)
+        m_character->SpeakSentence(sentence);
+}
+
+void CharacterCommand::endSentence()
+{
+    if (m_character)
+        m_character->EndSentence();
+}
+
+} // namespace lirondo
