@@ -212,7 +212,8 @@ void ReadingTextEdit::keyPressEvent(QKeyEvent* event)
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
         event->modifiers().testFlag(Qt::ControlModifier)) {
         const bool back = key == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
-        // QPlainTextEdit's own refuses to move while the box is editable.
+        // QPlainTextEdit's own refuses to move while the box is editable: skip it.
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
         QAbstractScrollArea::focusNextPrevChild(!back);
         return;
     }
