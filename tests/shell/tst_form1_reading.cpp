@@ -66,8 +66,8 @@ struct Harness : Form1Fakes
     {
         ReminderWindow* reminder = form.reminderWindow();
         clock.now = QTime(8, 4, 59);
-        reminder->messageEdit->setPlainText(message);
-        reminder->timeEdit->setText(QStringLiteral("08:05:00"));
+        reminder->setMessage(message);
+        reminder->setTimeText(QStringLiteral("08:05:00"));
         reminder->confirm();
         clock.now = QTime(8, 5, 0);
         reminder->tick();

@@ -113,8 +113,8 @@ void TestForm1Windows::dueReminderIsAnnouncedEachTickUntilRightClick()
     QCOMPARE(h.form.reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), Reminder::State::Attended);
-    reminder->messageEdit->setPlainText(QStringLiteral("开会"));
-    reminder->timeEdit->setText(QStringLiteral("8:05"));
+    reminder->setMessage(QStringLiteral("开会"));
+    reminder->setTimeText(QStringLiteral("8:05"));
     reminder->confirm();
 
     h.clock.now = QTime(8, 5, 0);
@@ -230,9 +230,9 @@ void TestForm1Windows::fieldsAreNamed()
     const FeedbackForm* about = h.form.feedbackForm();
     const QHash<QString, QWidget*> widgets{
         {u"Form1/Combo1"_qs, h.form.Combo1},
-        {u"ReminderWindow/Text1"_qs, reminder->messageEdit},
-        {u"ReminderWindow/Text2"_qs, reminder->timeEdit},
-        {u"ReminderWindow/Command1"_qs, reminder->confirmButton},
+        {u"ReminderWindow/Text1"_qs, reminder->findChild<QWidget*>(u"messageEdit"_qs)},
+        {u"ReminderWindow/Text2"_qs, reminder->findChild<QWidget*>(u"timeEdit"_qs)},
+        {u"ReminderWindow/Command1"_qs, reminder->findChild<QWidget*>(u"confirmButton"_qs)},
         {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
         {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
         {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},
