@@ -6,7 +6,7 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libespeak-ng-dev libgl-dev libsndfile1-dev)
 runtime=(espeak-ng-data libsndfile1 qt6-translations-l10n libqt6multimedia6 qt6-qpa-plugins fonts-arphic-ukai fonts-arphic-uming)
-tests=(pulseaudio pulseaudio-utils python3 python3-aiosmtpd clang clang-format libclang-rt-14-dev
+tests=(pulseaudio pulseaudio-utils python3 python3-aiosmtpd clang clang-format clang-tidy libclang-rt-14-dev
        xvfb trayer xdotool x11-utils)
 
 case "${1:-run}" in

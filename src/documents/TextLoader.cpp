@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <new>
+#include <utility>
 
 namespace lirondo {
 
@@ -55,7 +56,8 @@ void TextLoader::supersede()
 void TextLoader::post(quint64 serial, Outcome outcome)
 {
     QMetaObject::invokeMethod(
-        this, [this, serial, outcome] { onFinished(serial, outcome); }, Qt::QueuedConnection);
+        this, [this, serial, outcome = std::move(outcome)] { onFinished(serial, outcome); },
+        Qt::QueuedConnection);
 }
 
 void TextLoader::run(quint64 serial, const QString& path, const std::atomic<bool>& dropped)

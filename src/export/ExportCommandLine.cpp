@@ -6,6 +6,7 @@
 #include "reading/espeak/EspeakSynthesizer.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -13,28 +14,36 @@
 
 namespace lirondo {
 
+namespace {
+// Messages the user reads, looked up in the installed translation.
+struct Text
+{
+    Q_DECLARE_TR_FUNCTIONS(lirondo::ExportCommandLine)
+};
+} // namespace
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 QString helpText()
 {
-    return u"用法 / Usage:\n"
-           "  lirondo [FILE...]                      打开窗口（并打开文件）\n"
-           "  lirondo --export OUT [选项] FILE|-     把文本朗读成音频文件，字幕写在旁边\n"
-           "  lirondo --list-voices                  列出语音（标识、语言、名称）\n"
-           "  lirondo --help | --version\n"
-           "\n"
-           "--export 的选项 / options:\n"
-           "  --voice ID     语音（见 --list-voices；默认中文语音）\n"
-           "  --rate N       朗读速度 -10 .. 10（默认 0）\n"
-           "  --volume N     音量 0 .. 100（默认 100）\n"
-           "  --mixed        中英文混读：中文和英文各用自己的语音\n"
-           "\n"
-           "OUT 的扩展名决定格式：%1。\n"
-           "同名的 .lrc、.srt、.vtt 和逐词的 .words.vtt 字幕写在 OUT 旁边。\n"
-           "FILE 为 - 时从标准输入读取。文本可为 UTF-8 或 GBK。\n"_s.arg(
-               AudioFileWriter::extensions().join(u", "_s));
+    return Text::tr("用法 / Usage:\n"
+                    "  lirondo [FILE...]                      打开窗口（并打开文件）\n"
+                    "  lirondo --export OUT [选项] FILE|-     把文本朗读成音频文件，字幕写在旁边\n"
+                    "  lirondo --list-voices                  列出语音（标识、语言、名称）\n"
+                    "  lirondo --help | --version\n"
+                    "\n"
+                    "--export 的选项 / options:\n"
+                    "  --voice ID     语音（见 --list-voices；默认中文语音）\n"
+                    "  --rate N       朗读速度 -10 .. 10（默认 0）\n"
+                    "  --volume N     音量 0 .. 100（默认 100）\n"
+                    "  --mixed        中英文混读：中文和英文各用自己的语音\n"
+                    "\n"
+                    "OUT 的扩展名决定格式：%1。\n"
+                    "同名的 .lrc、.srt、.vtt 和逐词的 .words.vtt 字幕写在 OUT 旁边。\n"
+                    "FILE 为 - 时从标准输入读取。文本可为 UTF-8 或 GBK。\n")
+        .arg(AudioFileWriter::extensions().join(u", "_s));
 }
 
 // A voice by its identifier ("sit/cmn" or "cmn"), its name or a language tag.
@@ -116,7 +125,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
     parser.addOptions({exportOption, voiceOption, rateOption, volumeOption, mixedOption, listOption,
                        helpOption, versionOption, linesOption});
     if (!parser.parse(QStringList{u"lirondo"_s} + arguments)) {
-        io.err(u"lirondo: %1\n%2"_s.arg(parser.errorText(), u"用 --help 查看用法。\n"_s));
+        io.err(u"lirondo: %1\n%2"_s.arg(parser.errorText(), Text::tr("用 --help 查看用法。\n")));
         return ExitUsage;
     }
     if (parser.isSet(helpOption)) {
@@ -148,7 +157,7 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
         return ExitOk;
     }
     if (!parser.isSet(exportOption)) {
-        io.err(u"lirondo: 缺少 --export OUT。用 --help 查看用法。\n"_s);
+        io.err(Text::tr("lirondo: 缺少 --export OUT。用 --help 查看用法。\n"));
         return ExitUsage;
     }
 
@@ -157,17 +166,19 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
     request.mixed = parser.isSet(mixedOption);
     const QStringList inputs = parser.positionalArguments();
     if (inputs.size() != 1) {
-        io.err(u"lirondo: --export 需要一个文本文件（或 - 表示标准输入）。\n"_s);
+        io.err(Text::tr("lirondo: --export 需要一个文本文件（或 - 表示标准输入）。\n"));
         return ExitUsage;
     }
     if (parser.isSet(rateOption) &&
         !readInteger(parser.value(rateOption), -10, 10, &request.rate)) {
-        io.err(u"lirondo: 朗读速度应为 -10 到 10 之间的整数：%1\n"_s.arg(parser.value(rateOption)));
+        io.err(Text::tr("lirondo: 朗读速度应为 -10 到 10 之间的整数：%1\n")
+                   .arg(parser.value(rateOption)));
         return ExitUsage;
     }
     if (parser.isSet(volumeOption) &&
         !readInteger(parser.value(volumeOption), 0, 100, &request.volume)) {
-        io.err(u"lirondo: 音量应为 0 到 100 之间的整数：%1\n"_s.arg(parser.value(volumeOption)));
+        io.err(Text::tr("lirondo: 音量应为 0 到 100 之间的整数：%1\n")
+                   .arg(parser.value(volumeOption)));
         return ExitUsage;
     }
     if (!AudioFileWriter::formatFor(request.outputPath)) {
@@ -177,21 +188,23 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
     }
     if (QFileInfo(request.outputPath).isDir()) {
         io.err(u"lirondo: "_s +
-               exportMessage(ExportStatus::CannotWrite, request.outputPath, u"这是一个文件夹"_s) +
+               exportMessage(ExportStatus::CannotWrite, request.outputPath,
+                             Text::tr("这是一个文件夹")) +
                u'\n');
         return ExitCannotWrite;
     }
 
-    const QString input = inputs.first();
+    const QString& input = inputs.first();
     if (input == u"-") {
         request.text = decodeTextFile(io.readStdin ? io.readStdin() : QByteArray(), gbk);
     } else {
         TextFileResult file = readTextFile(input, gbk);
         if (!file.ok()) {
-            const QString why = file.status == TextFileStatus::NotAFile ? u"不是文件或不存在"_s
-                                : file.status == TextFileStatus::TooLarge ? u"文件太大"_s
-                                                                          : u"无法读取"_s;
-            io.err(u"lirondo: %1：%2\n"_s.arg(input, why));
+            const QString why = file.status == TextFileStatus::NotAFile
+                                    ? Text::tr("不是文件或不存在")
+                                : file.status == TextFileStatus::TooLarge ? Text::tr("文件太大")
+                                                                          : Text::tr("无法读取");
+            io.err(Text::tr("lirondo: %1：%2\n").arg(input, why));
             return ExitBadInput;
         }
         request.text = std::move(file.text);
@@ -207,8 +220,8 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
     if (parser.isSet(voiceOption)) {
         request.voice = findVoice(s->voices(), parser.value(voiceOption));
         if (request.voice < 0) {
-            io.err(u"lirondo: 没有这个语音：%1（用 --list-voices 查看）\n"_s.arg(
-                parser.value(voiceOption)));
+            io.err(Text::tr("lirondo: 没有这个语音：%1（用 --list-voices 查看）\n")
+                       .arg(parser.value(voiceOption)));
             return ExitUsage;
         }
     }
@@ -224,7 +237,8 @@ int runCommandLine(const QStringList& arguments, const CommandLineIo& io, const 
         if (lines)
             io.err(u"progress %1 %2\n"_s.arg(p.fraction, 0, 'f', 4).arg(p.secondsLeft, 0, 'f', 1));
         else
-            io.err(u"\r导出 %1%  剩余 %2 "_s.arg(int(p.fraction * 100), 3)
+            io.err(Text::tr("\r导出 %1%  剩余 %2 ")
+                       .arg(int(p.fraction * 100), 3)
                        .arg(p.secondsLeft < 0 ? u"--:--"_s : clockText(p.secondsLeft)));
     };
     Exporter exporter(*s, gbk);

@@ -7,12 +7,21 @@
 #include "reading/espeak/EspeakEngine.h"
 #include "reading/espeak/EspeakSynthesizer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <chrono>
 
 namespace lirondo {
+
+namespace {
+// Messages the user reads, looked up in the installed translation.
+struct Text
+{
+    Q_DECLARE_TR_FUNCTIONS(lirondo::Exporter)
+};
+} // namespace
 
 using namespace Qt::StringLiterals;
 
@@ -40,10 +49,10 @@ bool endsSentence(QStringView text)
             return true;
         --i;
     }
-    static const QString closing = u"\"')]}”’」』）》"_s;
+    static const QString closing = Text::tr("\"')]}”’」』）》");
     while (i > 0 && closing.contains(text[i - 1]))
         --i;
-    static const QString terminal = u".!?;:。！？；：…"_s;
+    static const QString terminal = Text::tr(".!?;:。！？；：…");
     return i > 0 && terminal.contains(text[i - 1]);
 }
 
@@ -79,22 +88,22 @@ QString exportMessage(ExportStatus status, const QString& outputPath, const QStr
     const QString name = QFileInfo(outputPath).fileName();
     switch (status) {
     case ExportStatus::Ok:
-        return u"已保存：%1"_s.arg(outputPath);
+        return Text::tr("已保存：%1").arg(outputPath);
     case ExportStatus::EngineFailed:
-        return u"语音引擎 espeak-ng 无法启动（是否已安装 espeak-ng-data？）"_s;
+        return Text::tr("语音引擎 espeak-ng 无法启动（是否已安装 espeak-ng-data？）");
     case ExportStatus::EmptyText:
-        return u"没有可朗读的文字，未保存任何文件"_s;
+        return Text::tr("没有可朗读的文字，未保存任何文件");
     case ExportStatus::NoMixedVoices:
-        return u"中英文混读需要中文和英文两种语音"_s;
+        return Text::tr("中英文混读需要中文和英文两种语音");
     case ExportStatus::UnsupportedFormat:
-        return u"不支持的音频格式：%1（可用：%2）"_s.arg(
-            name, AudioFileWriter::extensions().join(u", "_s));
+        return Text::tr("不支持的音频格式：%1（可用：%2）")
+            .arg(name, AudioFileWriter::extensions().join(u", "_s));
     case ExportStatus::CannotWrite:
-        return u"无法写入 %1：%2"_s.arg(outputPath, detail);
+        return Text::tr("无法写入 %1：%2").arg(outputPath, detail);
     case ExportStatus::WriteFailed:
-        return u"写入 %1 时出错（磁盘已满？）：%2"_s.arg(outputPath, detail);
+        return Text::tr("写入 %1 时出错（磁盘已满？）：%2").arg(outputPath, detail);
     case ExportStatus::Cancelled:
-        return u"已取消，未保存任何文件"_s;
+        return Text::tr("已取消，未保存任何文件");
     }
     return {};
 }

@@ -45,15 +45,15 @@ QString connectFailure(int number)
 {
     switch (number) {
     case SmtpSocket::kErrorConnectionRefused:
-        return QStringLiteral("邮件服务器拒绝连接");
+        return FeedbackForm::tr("邮件服务器拒绝连接");
     case SmtpSocket::kErrorHostNotFound:
-        return QStringLiteral("找不到邮件服务器");
+        return FeedbackForm::tr("找不到邮件服务器");
     case SmtpSocket::kErrorTimedOut:
-        return QStringLiteral("连接邮件服务器超时");
+        return FeedbackForm::tr("连接邮件服务器超时");
     case SmtpSocket::kErrorNetworkUnreachable:
-        return QStringLiteral("无法到达邮件服务器");
+        return FeedbackForm::tr("无法到达邮件服务器");
     default:
-        return QStringLiteral("无法连接邮件服务器");
+        return FeedbackForm::tr("无法连接邮件服务器");
     }
 }
 
@@ -79,7 +79,7 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
       m_urlOpener(urlOpener)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setFixedWidth(twipsToPixels(kFormWidthTwips));
 
     Image1 = new QLabel(this);
@@ -89,11 +89,11 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->installEventFilter(this);
 
-    Label1 = label(this, QStringLiteral("Lirondo 开发组"), 0, 1680, 5415, 495);
+    Label1 = label(this, tr("Lirondo 开发组"), 0, 1680, 5415, 495);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2 = label(this,
-                   QStringLiteral("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
-                                  "有意见或建议，请写信到 %1。")
+                   tr("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
+                      "有意见或建议，请写信到 %1。")
                        .arg(m_settings.recipient),
                    0, 2040, 5415, 615);
     Label2->setWordWrap(true);
@@ -102,23 +102,23 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     Label1->setContentsMargins(margin, 0, margin, 0);
     Label2->setContentsMargins(margin, 0, margin, 0);
 
-    Command1 = button(this, QStringLiteral("给我发信息"), 600, 2640, 1092, 372);
-    cmdClose = button(this, QStringLiteral("关闭此窗口"), 3480, 2640, 1092, 372);
-    Label3 = label(this, QStringLiteral("主题："), 120, 3120, 1212, 372);
-    txtSubject = lineEdit(this, QStringLiteral("Lirondo问题"), 1200, 3120, 3492, 264);
-    Label4 = label(this, QStringLiteral("你的名字："), 120, 3480, 1212, 372);
+    Command1 = button(this, tr("给我发信息"), 600, 2640, 1092, 372);
+    cmdClose = button(this, tr("关闭此窗口"), 3480, 2640, 1092, 372);
+    Label3 = label(this, tr("主题："), 120, 3120, 1212, 372);
+    txtSubject = lineEdit(this, tr("Lirondo问题"), 1200, 3120, 3492, 264);
+    Label4 = label(this, tr("你的名字："), 120, 3480, 1212, 372);
     txtfromname = lineEdit(this, QStringLiteral(" "), 1200, 3480, 3492, 264);
-    Label5 = label(this, QStringLiteral("你的邮箱："), 120, 3840, 1212, 372);
+    Label5 = label(this, tr("你的邮箱："), 120, 3840, 1212, 372);
     txtFromAddress = lineEdit(this, m_settings.defaultSender, 1200, 3840, 3492, 264);
-    Label6 = label(this, QStringLiteral("信件内容:"), 120, 4200, 1212, 492);
-    cmdSend = button(this, QStringLiteral("发送"), 4440, 4200, 732, 372);
+    Label6 = label(this, tr("信件内容:"), 120, 4200, 1212, 492);
+    cmdSend = button(this, tr("发送"), 4440, 4200, 732, 372);
     txtBody = new QPlainTextEdit(this);
     place(txtBody, 120, 4560, 5172, 1452);
     // Rounded to pixels the button would reach one row into the body box.
     cmdSend->setFixedHeight(std::min(cmdSend->height(), txtBody->y() - cmdSend->y()));
-    txtBody->setPlainText(QStringLiteral("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
-                                         "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
-    lblStatus = label(this, QStringLiteral("状态："), 120, 6120, 5052, 372);
+    txtBody->setPlainText(tr("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
+                             "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
+    lblStatus = label(this, tr("状态："), 120, 6120, 5052, 372);
     // Each field is named by the caption beside it, without its colon.
     for (const auto& [caption, field] : {std::pair<QLabel*, QWidget*>{Label3, txtSubject},
                                          {Label4, txtfromname},
@@ -134,12 +134,11 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     connect(cmdClose, &QPushButton::clicked, this, &FeedbackForm::cmdClose_Click);
     connect(&Winsock1, &SmtpSocket::Connected, this, &FeedbackForm::Winsock1_Connect);
     connect(&Winsock1, &SmtpSocket::Error, this, &FeedbackForm::Winsock1_Error);
-    connect(&m_session, &SmtpSession::greeted, this,
-            [this] { setStatus(QStringLiteral("发送邮件")); });
+    connect(&m_session, &SmtpSession::greeted, this, [this] { setStatus(tr("发送邮件")); });
     // "发送完成" stays until the user starts on another message.
     const auto edited = [this] {
-        if (!m_writing && lblStatus->text() == QStringLiteral("发送完成"))
-            setStatus(QStringLiteral("状态:"));
+        if (!m_writing && lblStatus->text() == tr("发送完成"))
+            setStatus(tr("状态:"));
     };
     for (QLineEdit* field : {txtSubject, txtfromname, txtFromAddress})
         connect(field, &QLineEdit::textEdited, this, edited);
@@ -189,9 +188,9 @@ bool FeedbackForm::event(QEvent* event)
 void FeedbackForm::cmdSend_Click()
 {
     cmdSend->setEnabled(false);
-    setStatus(QStringLiteral("连接服务器"));
+    setStatus(tr("连接服务器"));
     SmtpSession::ConnectToServer(m_settings.host, Winsock1, m_settings.port);
-    setStatus(QStringLiteral("邮件发送中………………"));
+    setStatus(tr("邮件发送中………………"));
 }
 
 void FeedbackForm::cmdClose_Click()
@@ -219,7 +218,7 @@ void FeedbackForm::Winsock1_Connect()
         return;
     m_writing = true;
     setCursor(Qt::WaitCursor);
-    setStatus(QStringLiteral("连接服务器"));
+    setStatus(tr("连接服务器"));
 
     const QPointer<FeedbackForm> self(this);
     const SmtpOutcome outcome = m_session.SendMail(
@@ -231,10 +230,10 @@ void FeedbackForm::Winsock1_Connect()
     switch (outcome.result) {
     case SmtpOutcome::Result::Sent:
         endWriting();
-        setStatus(QStringLiteral("发送完成"));
+        setStatus(tr("发送完成"));
         break;
     case SmtpOutcome::Result::Failed:
-        setStatus(QStringLiteral("发送失败：") + outcome.summary);
+        setStatus(tr("发送失败：") + outcome.summary);
         endWriting();
         m_messageBox.show({outcome.details(), windowTitle(), MessageBoxPort::Buttons::Ok,
                            MessageBoxPort::Icon::Critical, MessageBoxPort::Answer::Ok});
@@ -244,7 +243,7 @@ void FeedbackForm::Winsock1_Connect()
         if (m_closeWhenStopped)
             close();
         else
-            setStatus(QStringLiteral("发送失败：发送被中止"));
+            setStatus(tr("发送失败：发送被中止"));
         break;
     }
 }
@@ -262,7 +261,7 @@ void FeedbackForm::Winsock1_Error(int number, const QString& description, const 
     if (m_writing)
         return;
     // The attempt is over: the typed message waits for another try.
-    setStatus(QStringLiteral("发送失败：") + connectFailure(number));
+    setStatus(tr("发送失败：") + connectFailure(number));
     cmdSend->setEnabled(true);
     m_messageBox.show({QStringLiteral("Error Number: ") + QString::number(number) +
                            QStringLiteral("\r\n") + description + QStringLiteral("\r\n") + source,
@@ -279,7 +278,7 @@ void FeedbackForm::setStatus(const QString& text)
 void FeedbackForm::closeEvent(QCloseEvent* event)
 {
     if (m_writing) {
-        setStatus(QStringLiteral("邮件发送中，请稍候！"));
+        setStatus(tr("邮件发送中，请稍候！"));
         event->ignore();
         return;
     }

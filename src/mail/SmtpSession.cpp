@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lirondo {
 
@@ -150,7 +151,7 @@ QString SmtpOutcome::details() const
 {
     if (serverReply.isEmpty())
         return summary;
-    return summary + QStringLiteral("\r\n服务器回答：") + serverReply;
+    return summary + SmtpSession::tr("\r\n服务器回答：") + serverReply;
 }
 
 QString GetField(int index, const QString& text, const QString& delimiter)
@@ -178,9 +179,9 @@ QString GetField(int index, const QString& text, const QString& delimiter)
 
 QByteArray encodeHeaderText(const QString& text)
 {
-    const QByteArray safe = lineSafe(text);
+    QByteArray safe = lineSafe(text);
     bool ascii = true;
-    for (const char c : safe) {
+    for (const char c : std::as_const(safe)) {
         if (static_cast<unsigned char>(c) >= 0x80)
             ascii = false;
     }
@@ -214,13 +215,13 @@ QByteArray encodeBody(const QString& text)
 
 QByteArray encodeDisplayName(const QString& name)
 {
-    const QByteArray safe = lineSafe(name).trimmed();
+    QByteArray safe = lineSafe(name).trimmed();
     if (!isAscii(QString::fromUtf8(safe)) || safe.size() > 900)
         return encodeHeaderText(QString::fromUtf8(safe));
     if (std::all_of(safe.cbegin(), safe.cend(), isAtomText))
         return safe;
     QByteArray quoted = "\"";
-    for (const char c : safe) {
+    for (const char c : std::as_const(safe)) {
         if (c == '"' || c == '\\')
             quoted += '\\';
         quoted += c;
@@ -345,16 +346,17 @@ bool SmtpSession::expect(SmtpSocket& wsk, const Step& step, int replyClass, Smtp
         return false;
     }
     case Wake::Timeout:
-        outcome.summary = QStringLiteral("邮件服务器没有回答（%1）").arg(step.name);
+        outcome.summary = SmtpSession::tr("邮件服务器没有回答（%1）").arg(step.name);
         return false;
     case Wake::Closed:
-        outcome.summary = QStringLiteral("与邮件服务器的连接中断了（%1）").arg(step.name);
+        outcome.summary = SmtpSession::tr("与邮件服务器的连接中断了（%1）").arg(step.name);
         return false;
     case Wake::Failed:
-        outcome.summary = QStringLiteral("与邮件服务器的连接出错（%1）：%2").arg(step.name, detail);
+        outcome.summary =
+            SmtpSession::tr("与邮件服务器的连接出错（%1）：%2").arg(step.name, detail);
         return false;
     case Wake::ProtocolError:
-        outcome.summary = QStringLiteral("邮件服务器的回答无法识别（%1）").arg(step.name);
+        outcome.summary = SmtpSession::tr("邮件服务器的回答无法识别（%1）").arg(step.name);
         return false;
     case Wake::Aborted:
     case Wake::Gone:
@@ -387,7 +389,8 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFrom
     }
     m_running = true;
 
-    if (!expect(wsk, {QStringLiteral("邮件服务器不接受连接"), QStringLiteral("连接")}, 2, outcome))
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接受连接"), SmtpSession::tr("连接")}, 2,
+                outcome))
         return finish();
     Q_EMIT greeted();
     if (!alive())
@@ -395,7 +398,7 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFrom
 
     wsk.SendData("EHLO " + ehloIdentity(wsk) + kCrlf);
     SmtpReply ehlo;
-    if (!expect(wsk, {QStringLiteral("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome,
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome,
                 &ehlo))
         return finish();
     // The body is not known yet (late edits are sent), so 8-bit is asked for
@@ -404,17 +407,17 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFrom
 
     wsk.SendData("MAIL FROM:<" + lineSafe(strFrom) + '>' +
                  (eightBit ? QByteArrayLiteral(" BODY=8BITMIME") : QByteArray()) + kCrlf);
-    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")}, 2,
-                outcome))
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")},
+                2, outcome))
         return finish();
 
     wsk.SendData("RCPT TO:<" + lineSafe(strTo) + '>' + kCrlf);
-    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了收件人地址"), QStringLiteral("RCPT TO")}, 2,
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了收件人地址"), QStringLiteral("RCPT TO")}, 2,
                 outcome))
         return finish();
 
     wsk.SendData("DATA" + kCrlf);
-    if (!expect(wsk, {QStringLiteral("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3, outcome))
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3, outcome))
         return finish();
 
     // Nothing below waits for the server, so the body read here is the one
@@ -456,7 +459,7 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFrom
     }
     wsk.SendData("--Unique-Boundary--" + kCrlf);
     wsk.SendData(kCrlf + '.' + kCrlf);
-    if (!expect(wsk, {QStringLiteral("邮件服务器拒绝了这封信"), QStringLiteral("信件内容")}, 2,
+    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了这封信"), SmtpSession::tr("信件内容")}, 2,
                 outcome))
         return finish();
 

@@ -19,15 +19,11 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("maxSize");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, int n, QString expected, QSize size = {128, 128},
-                            int maxSize = 32767) {
+        const auto row = [](const char* name, int n, const QString& expected,
+                            QSize size = {128, 128}, int maxSize = 32767) {
             QTest::newRow(name) << n << size << maxSize << expected;
         };
-        // 2, 4, 7 and 8 are animation pairs like 1, each a line of the same switch.
-        row("1: animation and its return", 1, QStringLiteral("Play Greet|Play GreetReturn"));
         row("3", 3, QStringLiteral("Width 192|Height 192|Width 128|Height 128"));
-        row("5", 5, QStringLiteral("MoveTo 0,200|MoveTo 400,200"));
-        row("6: no return", 6, QStringLiteral("Play Pleased"));
         row("out of range", 9, QString());
         row("3 at 125 x 100", 3, QStringLiteral("Width 188|Height 150|Width 125|Height 100"),
             {125, 100});

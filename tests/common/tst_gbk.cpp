@@ -6,7 +6,7 @@ using lirondo::GbkCodePage;
 using CharClass = GbkCodePage::CharClass;
 using namespace Qt::StringLiterals;
 
-class tst_Gbk : public QObject
+class TestGbk : public QObject
 {
     Q_OBJECT
 
@@ -79,5 +79,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Gbk)
+QTEST_GUILESS_MAIN(TestGbk)
 #include "tst_gbk.moc"

@@ -7,7 +7,7 @@
 
 using namespace lirondo;
 
-class tst_TextDecoder : public QObject
+class TestTextDecoder : public QObject
 {
     Q_OBJECT
 
@@ -61,5 +61,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TextDecoder)
+QTEST_GUILESS_MAIN(TestTextDecoder)
 #include "tst_textdecoder.moc"

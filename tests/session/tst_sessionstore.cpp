@@ -5,7 +5,7 @@
 
 using namespace lirondo;
 
-class tst_SessionStore : public QObject
+class TestSessionStore : public QObject
 {
     Q_OBJECT
 
@@ -110,5 +110,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SessionStore)
+QTEST_GUILESS_MAIN(TestSessionStore)
 #include "tst_sessionstore.moc"

@@ -108,50 +108,6 @@ private Q_SLOTS:
         QCOMPARE(t.icon.visible, available);
         QTEST(t.icon.toolTip, "expected");
     }
-
-    void enabledByWindowState_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("enabled"); // in menu order, a separator as "|"
-        QTest::newRow("normal") << 0 << "最大化 最小化 退出 关于 | 朗读剪贴板 暂停/继续";
-        QTest::newRow("minimized") << 1 << "最大化 退出 关于 | 朗读剪贴板 暂停/继续";
-        QTest::newRow("maximized") << 2 << "最小化 退出 关于 | 朗读剪贴板 暂停/继续";
-    }
-    void enabledByWindowState()
-    {
-        QFETCH(int, state);
-        Tray t(state);
-        t.menuForm->enableForWindowState(state == 2 ? 1 : 2); // so that a stale value shows
-        t.menuForm->enableForWindowState(state);
-        QStringList enabled;
-        for (QAction* item : t.menuForm->mnuTray()->actions())
-            enabled << (item->isSeparator() ? QStringLiteral("|")
-                        : item->isEnabled() ? item->text()
-                                            : QString());
-        enabled.removeAll(QString());
-        QTEST(enabled.join(u' '), "enabled");
-    }
-
-    void menuItem_data()
-    {
-        QTest::addColumn<QString>("log"); // the tag is the item
-        QTest::newRow("最大化") << "state 2, show";
-        QTest::newRow("最小化") << "state 1"; // and the window stays where it is
-        QTest::newRow("退出")
-            << "unload TrayMenu, unload Form1, unload TrayMenu, unload ReminderWindow";
-        QTest::newRow("关于") << "about";
-        QTest::newRow("朗读剪贴板") << "read the clipboard"; // also while the window is hidden
-        QTest::newRow("暂停/继续") << "pause or resume";
-    }
-    void menuItem()
-    {
-        Tray t(1, 0, false);
-        for (QAction* item : t.menuForm->mnuTray()->actions()) {
-            if (item->text() == QString::fromUtf8(QTest::currentDataTag()))
-                item->trigger();
-        }
-        QTEST(t.log(), "log");
-    }
 };
 
 QTEST_MAIN(TestTray)

@@ -196,8 +196,8 @@ void EspeakEngine::pump()
     if (!m_output || !isValid())
         return;
     m_worker.feed([this](const short* samples, size_t count) {
-        const qint64 wrote =
-            m_output->write(reinterpret_cast<const char*>(samples), qint64(count * sizeof(short)));
+        const qint64 wrote = m_output->write(reinterpret_cast<const char*>(samples),
+                                             qint64(count) * qint64(sizeof(short)));
         return size_t(std::max<qint64>(0, wrote)) / sizeof(short);
     });
 }
