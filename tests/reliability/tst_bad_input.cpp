@@ -253,10 +253,10 @@ void TestBadInput::badInput()
         window.runCommand(ReadingController::About);
         FeedbackForm* form = window.feedbackForm();
         QVERIFY(form);
-        form->cmdSend->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form->cmdSend->isEnabled() && !form->isSending(), 15000);
+        form->findChild<QPushButton*>(u"sendButton"_qs)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QWidget*>(u"sendButton"_qs)->isEnabled(), 15000);
         QCOMPARE(box.shown.value(0).icon, MessageBoxPort::Icon::Critical);
-        QCOMPARE(form->lblStatus->text(), u"发送失败："_qs + messages[0].section(u'\r', 0, 0));
+        QCOMPARE(form->status(), u"发送失败："_qs + messages[0].section(u'\r', 0, 0));
     } else {
         const QString path = dir.filePath(u"文本.txt"_qs);
         if (source == Source::Directory)

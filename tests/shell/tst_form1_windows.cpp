@@ -233,10 +233,10 @@ void TestForm1Windows::fieldsAreNamed()
         {u"ReminderWindow/Text1"_qs, reminder->findChild<QWidget*>(u"messageEdit"_qs)},
         {u"ReminderWindow/Text2"_qs, reminder->findChild<QWidget*>(u"timeEdit"_qs)},
         {u"ReminderWindow/Command1"_qs, reminder->findChild<QWidget*>(u"confirmButton"_qs)},
-        {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
-        {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
-        {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},
-        {u"FeedbackForm/txtBody"_qs, about->txtBody}};
+        {u"FeedbackForm/txtSubject"_qs, about->findChild<QWidget*>(u"subjectEdit"_qs)},
+        {u"FeedbackForm/txtfromname"_qs, about->findChild<QWidget*>(u"senderNameEdit"_qs)},
+        {u"FeedbackForm/txtFromAddress"_qs, about->findChild<QWidget*>(u"senderAddressEdit"_qs)},
+        {u"FeedbackForm/txtBody"_qs, about->findChild<QWidget*>(u"bodyEdit"_qs)}};
     QWidget* widget = widgets.value(field);
     QVERIFY(widget);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
