@@ -151,8 +151,8 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     connect(m_mailFormButton, &QPushButton::clicked, this, &FeedbackForm::toggleMailForm);
     connect(m_sendButton, &QPushButton::clicked, this, &FeedbackForm::send);
     connect(m_closeButton, &QPushButton::clicked, this, &FeedbackForm::stopOrClose);
-    connect(&m_socket, &SmtpSocket::Connected, this, &FeedbackForm::onConnected);
-    connect(&m_socket, &SmtpSocket::Error, this, &FeedbackForm::onSocketError);
+    connect(&m_socket, &SmtpSocket::connected, this, &FeedbackForm::onConnected);
+    connect(&m_socket, &SmtpSocket::failed, this, &FeedbackForm::onSocketError);
     connect(&m_session, &SmtpSession::greeted, this, [this] { setStatus(tr("发送邮件")); });
     // "发送完成" stays until the user starts on another message.
     const auto edited = [this] {
@@ -164,7 +164,7 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     connect(m_bodyEdit, &QPlainTextEdit::textChanged, this, edited);
 
     // Load: the sender-name box shows this machine's name.
-    m_senderNameEdit->setText(m_socket.LocalHostName());
+    m_senderNameEdit->setText(m_socket.localHostName());
     applyHeight();
 }
 
@@ -180,7 +180,7 @@ QString FeedbackForm::status() const
 
 bool FeedbackForm::isConnected() const
 {
-    return m_socket.State() != SmtpSocket::sckClosed;
+    return m_socket.state() != SmtpSocket::State::Closed;
 }
 
 void FeedbackForm::toggleMailForm()
@@ -219,7 +219,7 @@ void FeedbackForm::send()
 {
     m_sendButton->setEnabled(false);
     setStatus(tr("连接服务器"));
-    SmtpSession::ConnectToServer(m_settings.host, m_socket, m_settings.port);
+    SmtpSession::connectToServer(m_settings.host, m_socket, m_settings.port);
     setStatus(tr("邮件发送中………………"));
 }
 
@@ -229,11 +229,11 @@ void FeedbackForm::stopOrClose()
         // Ends the session, which sees the socket close; the window closes
         // once the session has unwound, and the unsent message goes with it.
         m_closeWhenStopped = true;
-        m_socket.Close();
+        m_socket.close();
         return;
     }
-    if (m_socket.State() != SmtpSocket::sckClosed)
-        m_socket.Close();
+    if (m_socket.state() != SmtpSocket::State::Closed)
+        m_socket.close();
     close();
 }
 
@@ -251,7 +251,7 @@ void FeedbackForm::onConnected()
     setStatus(tr("连接服务器"));
 
     const QPointer<FeedbackForm> self(this);
-    const SmtpOutcome outcome = m_session.SendMail(
+    const SmtpOutcome outcome = m_session.sendMail(
         m_senderAddressEdit->text(), m_senderNameEdit->text(), m_settings.recipient,
         m_subjectEdit->text(),
         [self] { return self ? self->m_bodyEdit->toPlainText() : QString(); }, m_socket);

@@ -136,15 +136,17 @@ class TestMail : public QObject
     bool send(int port, const QString& from, const QString& subject, const QString& body,
               const QString& name = {})
     {
-        SmtpSocket wsk;
-        QSignalSpy connected(&wsk, &SmtpSocket::Connected);
-        SmtpSession::ConnectToServer(u"127.0.0.1"_s, wsk, QString::number(port));
+        SmtpSocket socket;
+        QSignalSpy connected(&socket, &SmtpSocket::connected);
+        SmtpSession::connectToServer(u"127.0.0.1"_s, socket, QString::number(port));
         if (!connected.wait(5000))
             return false;
-        const SmtpOutcome outcome = SmtpSession().SendMail(
-            from, name, u"feedback@lirondo.example.org"_s, subject, [body] { return body; }, wsk);
+        const SmtpOutcome outcome = SmtpSession().sendMail(
+            from, name, u"feedback@lirondo.example.org"_s, subject, [body] { return body; },
+            socket);
         m_details = outcome.details();
-        return outcome.result == SmtpOutcome::Result::Sent && wsk.State() == SmtpSocket::sckClosed;
+        return outcome.result == SmtpOutcome::Result::Sent &&
+               socket.state() == SmtpSocket::State::Closed;
     }
 
 private Q_SLOTS:
