@@ -53,7 +53,7 @@ void SmtpSocket::connectToHost()
 {
     close();
     if (m_remotePort < 1 || m_remotePort > 65535) {
-        // Reported like any other failure: asynchronously, through Error().
+        // Reported like any other failure: asynchronously, through failed().
         QMetaObject::invokeMethod(
             this,
             [this, port = m_remotePort] {
