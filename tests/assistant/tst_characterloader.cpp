@@ -143,8 +143,6 @@ private Q_SLOTS:
         clear.images[0].pixels.fill('\0');
         const QByteArray none;
         QTest::newRow("default missing") << none << none << QStringList{notFound, ask};
-        QTest::newRow("default empty")
-            << QByteArray("") << none << QStringList{unreadable("merlin.acs", "Not a"), ask};
         QTest::newRow("default a text file") << QByteArray("some notes\n") << none
                                              << QStringList{unreadable("merlin.acs", "Not a"), ask};
         QTest::newRow("picked a text file")
