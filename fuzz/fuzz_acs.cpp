@@ -1,24 +1,15 @@
 // Reads arbitrary bytes as a character file and as a compressed image stream. A
 // file that reads must keep every reference in range, compose its frames, and
 // read back the same after being written again.
+#include "FuzzRequire.h"
 #include "assistant/AcsCompression.h"
 #include "assistant/AcsFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace lirondo::acs;
 
 namespace {
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_acs: %s\n", what);
-        std::abort();
-    }
-}
 
 void checkReferences(const Character& ch)
 {

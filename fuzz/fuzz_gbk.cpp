@@ -4,24 +4,15 @@
 #include "common/Gbk.h"
 #include "documents/TextDecoder.h"
 
+#include "FuzzRequire.h"
 #include <QStringEncoder>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using lirondo::GbkCodePage;
 using CharClass = GbkCodePage::CharClass;
 
 namespace {
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_gbk: %s\n", what);
-        std::abort();
-    }
-}
 
 bool isAsciiLetter(char16_t u)
 {

@@ -1,24 +1,15 @@
 // Feeds arbitrary bytes to the SMTP reply parser, whole and in two reads, and
 // checks that both give the same replies, with sane codes and offsets.
+#include "FuzzRequire.h"
 #include "mail/SmtpReply.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using lirondo::parseSmtpReplies;
 using lirondo::SmtpReply;
 using lirondo::SmtpReplyParse;
 
 namespace {
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_smtp_reply: %s\n", what);
-        std::abort();
-    }
-}
 
 void checkParse(const SmtpReplyParse& parsed, QByteArrayView bytes)
 {

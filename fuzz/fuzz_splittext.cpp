@@ -1,12 +1,11 @@
 // Splits arbitrary text from an arbitrary start and checks what the callers of the runs
 // rely on. Input: one flag byte (bit 0: text is UTF-16LE, else UTF-8; bit 1: take the
 // start as a raw 32-bit number, else fold it into -1..length), four start bytes, text.
+#include "FuzzRequire.h"
 #include "common/Gbk.h"
 #include "reading/LanguageRuns.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 using lirondo::GbkCodePage;
@@ -17,14 +16,6 @@ namespace {
 
 constexpr int kChinese = 4;
 constexpr int kEnglish = 9;
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_splittext: %s\n", what);
-        std::abort();
-    }
-}
 
 void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString& text,
                 qsizetype start, bool ok)

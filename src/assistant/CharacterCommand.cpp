@@ -11,7 +11,7 @@ CharacterCommand::CharacterCommand(CharacterLoader& loader, QObject* parent)
 
 void CharacterCommand::showOrHide()
 {
-    const QString hello = QStringLiteral("Hello! What can I do For you ?");
+    const QString hello = tr("Hello! What can I do For you ?");
     if (!m_character) {
         if (!m_loader.load(m_loader.defaultCharacterPath()) && !m_loader.load(QString()))
             return;
@@ -22,17 +22,17 @@ void CharacterCommand::showOrHide()
         m_character->Show();
         m_character->MoveTo(200, 200);
         m_character->Speak(hello);
-        Q_EMIT captionChanged(QStringLiteral("隐藏精灵"));
+        Q_EMIT captionChanged(tr("隐藏精灵"));
         return;
     }
     if (m_character->Visible()) {
-        m_character->Speak(QStringLiteral("See you next time !"));
+        m_character->Speak(tr("See you next time !"));
         m_character->Hide();
-        Q_EMIT captionChanged(QStringLiteral("显示精灵"));
+        Q_EMIT captionChanged(tr("显示精灵"));
     } else {
         m_character->Show();
         m_character->Speak(hello);
-        Q_EMIT captionChanged(QStringLiteral("隐藏精灵"));
+        Q_EMIT captionChanged(tr("隐藏精灵"));
     }
 }
 

@@ -26,19 +26,18 @@ bool CharacterLoader::load(const QString& path)
     if (!path.isEmpty())
         return loadFrom(path);
 
-    const QString title = QStringLiteral("精灵加载");
+    const QString title = tr("精灵加载");
     // The default file was tried just before: a file that is there but does not load must
     // not send the user off to install something.
     const QString first =
         m_failure.fileExists
             ? failureText()
-            : QStringLiteral("找不到merlin.acs精灵动画文件，无法加载精灵") +
-                  QStringLiteral("\r\n") +
-                  QStringLiteral("同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe");
+            : tr("找不到merlin.acs精灵动画文件，无法加载精灵") + QStringLiteral("\r\n") +
+                  tr("同时请确定你已经安装了Microsoft Agent的核心组件 msagent.exe");
     m_messages.show({first, title, MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::None,
                      MessageBoxPort::Answer::Ok});
     const MessageBoxPort::Answer answer =
-        m_messages.show({QStringLiteral("是否自己查找？"), title, MessageBoxPort::Buttons::YesNo,
+        m_messages.show({tr("是否自己查找？"), title, MessageBoxPort::Buttons::YesNo,
                          MessageBoxPort::Icon::None, MessageBoxPort::Answer::Yes});
     if (answer != MessageBoxPort::Answer::Yes)
         return false;
@@ -75,11 +74,10 @@ bool CharacterLoader::loadFrom(const QString& path)
 QString CharacterLoader::failureText() const
 {
     const QString name = QFileInfo(m_failure.path).fileName();
-    QString text = m_failure.fileExists
-                       ? QStringLiteral("%1不是可以读取的精灵动画文件，无法加载精灵").arg(name)
-                       : QStringLiteral("找不到%1，无法加载精灵").arg(name);
+    QString text = m_failure.fileExists ? tr("%1不是可以读取的精灵动画文件，无法加载精灵").arg(name)
+                                        : tr("找不到%1，无法加载精灵").arg(name);
     if (!m_failure.reason.isEmpty())
-        text += QStringLiteral("\r\n原因：") + m_failure.reason;
+        text += QStringLiteral("\r\n") + tr("原因：") + m_failure.reason;
     return text;
 }
 

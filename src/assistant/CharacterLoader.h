@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace lirondo {
@@ -13,6 +14,8 @@ class MessageBoxPort;
 // fixed default file or, when asked with an empty path, from a file the user finds.
 class CharacterLoader
 {
+    Q_DECLARE_TR_FUNCTIONS(lirondo::CharacterLoader)
+
 public:
     // applicationDir: the directory of the running executable.
     CharacterLoader(AgentService& agent, MessageBoxPort& messages, CommonDialog& dialog,

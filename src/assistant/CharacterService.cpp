@@ -27,25 +27,25 @@ CharacterService::~CharacterService() = default;
 bool CharacterService::Load(const QString& id, const QString& path, QString* error)
 {
     if (id.isEmpty())
-        return fail(error, QStringLiteral("no character id"));
+        return fail(error, tr("no character id"));
     const QString key = id.toLower();
     // Callers hold on to the loaded character; replacing it would leave them dangling.
     if (m_characters.contains(key))
-        return fail(error, QStringLiteral("character \"%1\" is already loaded").arg(id));
+        return fail(error, tr("character \"%1\" is already loaded").arg(id));
     if (path.isEmpty())
-        return fail(error, QStringLiteral("no character file given"));
+        return fail(error, tr("no character file given"));
 
     const QFileInfo info(path);
     if (!info.isFile())
-        return fail(error, QStringLiteral("no such file"));
+        return fail(error, tr("no such file"));
     if (info.size() > kMaxFileSize)
-        return fail(error, QStringLiteral("too large for a character file"));
+        return fail(error, tr("too large for a character file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, file.errorString());
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
-        return fail(error, QStringLiteral("too large for a character file"));
+        return fail(error, tr("too large for a character file"));
 
     acs::ReadResult read = acs::readAcs(bytes);
     if (!read.character)
@@ -54,7 +54,7 @@ bool CharacterService::Load(const QString& id, const QString& path, QString* err
     if (character.frameWidth < 1 || character.frameHeight < 1 ||
         character.frameWidth > CharacterPlayer::kMaxSize ||
         character.frameHeight > CharacterPlayer::kMaxSize)
-        return fail(error, QStringLiteral("unusable frame size"));
+        return fail(error, tr("unusable frame size"));
 
     auto* loaded =
         new LoadedCharacter(id, std::move(*read.character), std::make_unique<SeededRandom>(), this);

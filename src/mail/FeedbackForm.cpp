@@ -82,81 +82,110 @@ FeedbackForm::FeedbackForm(const MailSettings& settings, MessageBoxPort& message
     setWindowTitle(tr("关于"));
     setFixedWidth(twipsToPixels(kFormWidthTwips));
 
-    Image1 = new QLabel(this);
-    place(Image1, 0, 0, 5400, 1572);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/mail/banner.png")));
-    Image1->setScaledContents(true);
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->installEventFilter(this);
+    m_bannerLabel = new QLabel(this);
+    place(m_bannerLabel, 0, 0, 5400, 1572);
+    m_bannerLabel->setPixmap(QPixmap(QStringLiteral(":/mail/banner.png")));
+    m_bannerLabel->setScaledContents(true);
+    m_bannerLabel->setCursor(Qt::PointingHandCursor);
+    m_bannerLabel->installEventFilter(this);
 
-    Label1 = label(this, tr("Lirondo 开发组"), 0, 1680, 5415, 495);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label2 = label(this,
-                   tr("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
-                      "有意见或建议，请写信到 %1。")
-                       .arg(m_settings.recipient),
-                   0, 2040, 5415, 615);
-    Label2->setWordWrap(true);
+    m_titleLabel = label(this, tr("Lirondo 开发组"), 0, 1680, 5415, 495);
+    m_titleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_aboutLabel = label(this,
+                         tr("Lirondo 是我们的第一个作品，一个把文字读给你听的小程序。"
+                            "有意见或建议，请写信到 %1。")
+                             .arg(m_settings.recipient),
+                         0, 2040, 5415, 615);
+    m_aboutLabel->setWordWrap(true);
     // The boxes span the whole width; the text keeps the rows' left margin.
     const int margin = twipsToPixels(120);
-    Label1->setContentsMargins(margin, 0, margin, 0);
-    Label2->setContentsMargins(margin, 0, margin, 0);
+    m_titleLabel->setContentsMargins(margin, 0, margin, 0);
+    m_aboutLabel->setContentsMargins(margin, 0, margin, 0);
 
-    Command1 = button(this, tr("给我发信息"), 600, 2640, 1092, 372);
-    cmdClose = button(this, tr("关闭此窗口"), 3480, 2640, 1092, 372);
-    Label3 = label(this, tr("主题："), 120, 3120, 1212, 372);
-    txtSubject = lineEdit(this, tr("Lirondo问题"), 1200, 3120, 3492, 264);
-    Label4 = label(this, tr("你的名字："), 120, 3480, 1212, 372);
-    txtfromname = lineEdit(this, QStringLiteral(" "), 1200, 3480, 3492, 264);
-    Label5 = label(this, tr("你的邮箱："), 120, 3840, 1212, 372);
-    txtFromAddress = lineEdit(this, m_settings.defaultSender, 1200, 3840, 3492, 264);
-    Label6 = label(this, tr("信件内容:"), 120, 4200, 1212, 492);
-    cmdSend = button(this, tr("发送"), 4440, 4200, 732, 372);
-    txtBody = new QPlainTextEdit(this);
-    place(txtBody, 120, 4560, 5172, 1452);
+    m_mailFormButton = button(this, tr("给我发信息"), 600, 2640, 1092, 372);
+    m_closeButton = button(this, tr("关闭此窗口"), 3480, 2640, 1092, 372);
+    m_subjectLabel = label(this, tr("主题："), 120, 3120, 1212, 372);
+    m_subjectEdit = lineEdit(this, tr("Lirondo问题"), 1200, 3120, 3492, 264);
+    m_senderNameLabel = label(this, tr("你的名字："), 120, 3480, 1212, 372);
+    m_senderNameEdit = lineEdit(this, QStringLiteral(" "), 1200, 3480, 3492, 264);
+    m_senderAddressLabel = label(this, tr("你的邮箱："), 120, 3840, 1212, 372);
+    m_senderAddressEdit = lineEdit(this, m_settings.defaultSender, 1200, 3840, 3492, 264);
+    m_bodyLabel = label(this, tr("信件内容:"), 120, 4200, 1212, 492);
+    m_sendButton = button(this, tr("发送"), 4440, 4200, 732, 372);
+    m_bodyEdit = new QPlainTextEdit(this);
+    place(m_bodyEdit, 120, 4560, 5172, 1452);
     // Rounded to pixels the button would reach one row into the body box.
-    cmdSend->setFixedHeight(std::min(cmdSend->height(), txtBody->y() - cmdSend->y()));
-    txtBody->setPlainText(tr("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
-                             "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
-    lblStatus = label(this, tr("状态："), 120, 6120, 5052, 372);
+    m_sendButton->setFixedHeight(
+        std::min(m_sendButton->height(), m_bodyEdit->y() - m_sendButton->y()));
+    m_bodyEdit->setPlainText(tr("为了便于联系你，请把“你的邮箱”栏里的邮件改为你的\n"
+                                "邮件地址，或在这里写出你的详细邮箱！谢谢合作！\n"));
+    m_statusLabel = label(this, tr("状态："), 120, 6120, 5052, 372);
+    for (const auto& [widget, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+             {m_bannerLabel, "bannerLabel"},
+             {m_titleLabel, "titleLabel"},
+             {m_aboutLabel, "aboutLabel"},
+             {m_mailFormButton, "mailFormButton"},
+             {m_closeButton, "closeButton"},
+             {m_subjectLabel, "subjectLabel"},
+             {m_subjectEdit, "subjectEdit"},
+             {m_senderNameLabel, "senderNameLabel"},
+             {m_senderNameEdit, "senderNameEdit"},
+             {m_senderAddressLabel, "senderAddressLabel"},
+             {m_senderAddressEdit, "senderAddressEdit"},
+             {m_bodyLabel, "bodyLabel"},
+             {m_sendButton, "sendButton"},
+             {m_bodyEdit, "bodyEdit"},
+             {m_statusLabel, "statusLabel"}})
+        widget->setObjectName(QLatin1StringView(name));
     // Each field is named by the caption beside it, without its colon.
-    for (const auto& [caption, field] : {std::pair<QLabel*, QWidget*>{Label3, txtSubject},
-                                         {Label4, txtfromname},
-                                         {Label5, txtFromAddress},
-                                         {Label6, txtBody}})
+    for (const auto& [caption, field] :
+         {std::pair<QLabel*, QWidget*>{m_subjectLabel, m_subjectEdit},
+          {m_senderNameLabel, m_senderNameEdit},
+          {m_senderAddressLabel, m_senderAddressEdit},
+          {m_bodyLabel, m_bodyEdit}})
         field->setAccessibleName(caption->text().remove(u'：').remove(u':'));
 
     m_session.setReplyTimeout(m_settings.replyTimeoutMs);
-    Winsock1.setConnectTimeout(m_settings.replyTimeoutMs);
+    m_socket.setConnectTimeout(m_settings.replyTimeoutMs);
 
-    connect(Command1, &QPushButton::clicked, this, &FeedbackForm::Command1_Click);
-    connect(cmdSend, &QPushButton::clicked, this, &FeedbackForm::cmdSend_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &FeedbackForm::cmdClose_Click);
-    connect(&Winsock1, &SmtpSocket::Connected, this, &FeedbackForm::Winsock1_Connect);
-    connect(&Winsock1, &SmtpSocket::Error, this, &FeedbackForm::Winsock1_Error);
+    connect(m_mailFormButton, &QPushButton::clicked, this, &FeedbackForm::toggleMailForm);
+    connect(m_sendButton, &QPushButton::clicked, this, &FeedbackForm::send);
+    connect(m_closeButton, &QPushButton::clicked, this, &FeedbackForm::stopOrClose);
+    connect(&m_socket, &SmtpSocket::connected, this, &FeedbackForm::onConnected);
+    connect(&m_socket, &SmtpSocket::failed, this, &FeedbackForm::onSocketError);
     connect(&m_session, &SmtpSession::greeted, this, [this] { setStatus(tr("发送邮件")); });
     // "发送完成" stays until the user starts on another message.
     const auto edited = [this] {
-        if (!m_writing && lblStatus->text() == tr("发送完成"))
+        if (!m_writing && m_statusLabel->text() == tr("发送完成"))
             setStatus(tr("状态:"));
     };
-    for (QLineEdit* field : {txtSubject, txtfromname, txtFromAddress})
+    for (QLineEdit* field : {m_subjectEdit, m_senderNameEdit, m_senderAddressEdit})
         connect(field, &QLineEdit::textEdited, this, edited);
-    connect(txtBody, &QPlainTextEdit::textChanged, this, edited);
+    connect(m_bodyEdit, &QPlainTextEdit::textChanged, this, edited);
 
     // Load: the sender-name box shows this machine's name.
-    txtfromname->setText(Winsock1.LocalHostName());
+    m_senderNameEdit->setText(m_socket.localHostName());
     applyHeight();
 }
 
 FeedbackForm::~FeedbackForm()
 {
-    Winsock1.disconnect(this);
+    m_socket.disconnect(this);
 }
 
-void FeedbackForm::Command1_Click()
+QString FeedbackForm::status() const
 {
-    m_expanded = m_expanded == 0 ? 1 : 0;
+    return m_statusLabel->text();
+}
+
+bool FeedbackForm::isConnected() const
+{
+    return m_socket.state() != SmtpSocket::State::Closed;
+}
+
+void FeedbackForm::toggleMailForm()
+{
+    m_expanded = !m_expanded;
     applyHeight();
 }
 
@@ -169,8 +198,9 @@ void FeedbackForm::applyHeight()
     // Whatever the frame: collapsed, the mail area is hidden and the buttons
     // are whole; expanded, the status line shows.
     const int lowest =
-        (m_expanded ? static_cast<QWidget*>(lblStatus) : cmdClose)->geometry().bottom() + 1;
-    const int highest = m_expanded ? QWIDGETSIZE_MAX : Label3->y();
+        (m_expanded ? static_cast<QWidget*>(m_statusLabel) : m_closeButton)->geometry().bottom() +
+        1;
+    const int highest = m_expanded ? QWIDGETSIZE_MAX : m_subjectLabel->y();
     const int height = std::clamp(outer - frame, lowest, highest);
     if (height != this->height() || minimumHeight() != maximumHeight())
         setFixedHeight(height);
@@ -185,34 +215,34 @@ bool FeedbackForm::event(QEvent* event)
     return handled;
 }
 
-void FeedbackForm::cmdSend_Click()
+void FeedbackForm::send()
 {
-    cmdSend->setEnabled(false);
+    m_sendButton->setEnabled(false);
     setStatus(tr("连接服务器"));
-    SmtpSession::ConnectToServer(m_settings.host, Winsock1, m_settings.port);
+    SmtpSession::connectToServer(m_settings.host, m_socket, m_settings.port);
     setStatus(tr("邮件发送中………………"));
 }
 
-void FeedbackForm::cmdClose_Click()
+void FeedbackForm::stopOrClose()
 {
     if (m_writing) {
         // Ends the session, which sees the socket close; the window closes
         // once the session has unwound, and the unsent message goes with it.
         m_closeWhenStopped = true;
-        Winsock1.Close();
+        m_socket.close();
         return;
     }
-    if (Winsock1.State() != SmtpSocket::sckClosed)
-        Winsock1.Close();
+    if (m_socket.state() != SmtpSocket::State::Closed)
+        m_socket.close();
     close();
 }
 
-void FeedbackForm::Image1_Click()
+void FeedbackForm::openWebAddress()
 {
     m_urlOpener.openUrl(QUrl(m_settings.webAddress));
 }
 
-void FeedbackForm::Winsock1_Connect()
+void FeedbackForm::onConnected()
 {
     if (m_writing)
         return;
@@ -221,9 +251,10 @@ void FeedbackForm::Winsock1_Connect()
     setStatus(tr("连接服务器"));
 
     const QPointer<FeedbackForm> self(this);
-    const SmtpOutcome outcome = m_session.SendMail(
-        txtFromAddress->text(), txtfromname->text(), m_settings.recipient, txtSubject->text(),
-        [self] { return self ? self->txtBody->toPlainText() : QString(); }, Winsock1);
+    const SmtpOutcome outcome = m_session.sendMail(
+        m_senderAddressEdit->text(), m_senderNameEdit->text(), m_settings.recipient,
+        m_subjectEdit->text(),
+        [self] { return self ? self->m_bodyEdit->toPlainText() : QString(); }, m_socket);
     if (!self)
         return;
 
@@ -250,19 +281,19 @@ void FeedbackForm::Winsock1_Connect()
 
 void FeedbackForm::endWriting()
 {
-    cmdSend->setEnabled(true);
+    m_sendButton->setEnabled(true);
     unsetCursor();
     m_writing = false;
 }
 
-void FeedbackForm::Winsock1_Error(int number, const QString& description, const QString& source)
+void FeedbackForm::onSocketError(int number, const QString& description, const QString& source)
 {
     // During a session the session itself reports what failed.
     if (m_writing)
         return;
     // The attempt is over: the typed message waits for another try.
     setStatus(tr("发送失败：") + connectFailure(number));
-    cmdSend->setEnabled(true);
+    m_sendButton->setEnabled(true);
     m_messageBox.show({QStringLiteral("Error Number: ") + QString::number(number) +
                            QStringLiteral("\r\n") + description + QStringLiteral("\r\n") + source,
                        windowTitle(), MessageBoxPort::Buttons::Ok, MessageBoxPort::Icon::Critical,
@@ -271,7 +302,7 @@ void FeedbackForm::Winsock1_Error(int number, const QString& description, const 
 
 void FeedbackForm::setStatus(const QString& text)
 {
-    lblStatus->setText(text);
+    m_statusLabel->setText(text);
     Q_EMIT statusChanged(text);
 }
 
@@ -287,10 +318,10 @@ void FeedbackForm::closeEvent(QCloseEvent* event)
 
 bool FeedbackForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == m_bannerLabel && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        Image1->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        Image1_Click();
+        m_bannerLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        openWebAddress();
         return true;
     }
     return QWidget::eventFilter(watched, event);

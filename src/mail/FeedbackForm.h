@@ -29,25 +29,12 @@ public:
     // True while a message is being written (the hourglass shows): the window
     // refuses to close then.
     bool isSending() const { return m_writing; }
-    bool expanded() const { return m_expanded != 0; }
-
-    // The form's controls, named as the program names them.
-    QLabel* Image1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QPushButton* Command1;
-    QPushButton* cmdClose;
-    QLabel* Label3;
-    QLineEdit* txtSubject;
-    QLabel* Label4;
-    QLineEdit* txtfromname;
-    QLabel* Label5;
-    QLineEdit* txtFromAddress;
-    QLabel* Label6;
-    QPushButton* cmdSend;
-    QPlainTextEdit* txtBody;
-    QLabel* lblStatus;
-    lirondo::SmtpSocket Winsock1;
+    // The mail form below the about text is shown.
+    bool expanded() const { return m_expanded; }
+    // The status line's text.
+    QString status() const;
+    // The connection to the mail server is open (or being opened).
+    bool isConnected() const;
 
 Q_SIGNALS:
     // Every text the status label is given, in order.
@@ -59,12 +46,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Command1_Click();
-    void cmdSend_Click();
-    void cmdClose_Click();
-    void Image1_Click();
-    void Winsock1_Connect();
-    void Winsock1_Error(int number, const QString& description, const QString& source);
+    void toggleMailForm(); // 给我发信息 (`Command1_Click`)
+    void send();           // 发送 (`cmdSend_Click`)
+    // 关闭此窗口 (`cmdClose_Click`): stops a message under way, or closes the window.
+    void stopOrClose();
+    void openWebAddress(); // a click on the banner (`Image1_Click`)
+    void onConnected();    // `Winsock1_Connect`: writes the message
+    // `Winsock1_Error`: the connection could not be made.
+    void onSocketError(int number, const QString& description, const QString& source);
     void setStatus(const QString& text);
     void endWriting();
     void applyHeight();
@@ -72,10 +61,28 @@ private:
     MailSettings m_settings;
     MessageBoxPort& m_messageBox;
     UrlOpener& m_urlOpener;
+    SmtpSocket m_socket; // Winsock1
     SmtpSession m_session;
-    qint16 m_expanded = 0;
+    bool m_expanded = false;
     bool m_writing = false;
     bool m_closeWhenStopped = false;
+
+    // The form's controls; each widget's object name is its member's name without the m_.
+    QLabel* m_bannerLabel = nullptr;          // Image1
+    QLabel* m_titleLabel = nullptr;           // Label1
+    QLabel* m_aboutLabel = nullptr;           // Label2
+    QPushButton* m_mailFormButton = nullptr;  // Command1
+    QPushButton* m_closeButton = nullptr;     // cmdClose
+    QLabel* m_subjectLabel = nullptr;         // Label3
+    QLineEdit* m_subjectEdit = nullptr;       // txtSubject
+    QLabel* m_senderNameLabel = nullptr;      // Label4
+    QLineEdit* m_senderNameEdit = nullptr;    // txtfromname
+    QLabel* m_senderAddressLabel = nullptr;   // Label5
+    QLineEdit* m_senderAddressEdit = nullptr; // txtFromAddress
+    QLabel* m_bodyLabel = nullptr;            // Label6
+    QPushButton* m_sendButton = nullptr;      // cmdSend
+    QPlainTextEdit* m_bodyEdit = nullptr;     // txtBody
+    QLabel* m_statusLabel = nullptr;          // lblStatus
 };
 
 } // namespace lirondo

@@ -64,14 +64,14 @@ QByteArray lineSafe(const QString& text)
     return safe.toUtf8();
 }
 
-QByteArray ehloIdentity(const SmtpSocket& wsk)
+QByteArray ehloIdentity(const SmtpSocket& socket)
 {
-    const QHostAddress address(wsk.LocalIP());
+    const QHostAddress address(socket.localAddress());
     if (address.protocol() == QAbstractSocket::IPv6Protocol)
         return "[IPv6:" + address.toString().toLatin1() + ']';
     if (address.protocol() == QAbstractSocket::IPv4Protocol)
         return '[' + address.toString().toLatin1() + ']';
-    return lineSafe(wsk.LocalHostName());
+    return lineSafe(socket.localHostName());
 }
 
 // Splits text into lines at CR LF, a lone CR or a lone LF.
@@ -154,7 +154,7 @@ QString SmtpOutcome::details() const
     return summary + SmtpSession::tr("\r\n服务器回答：") + serverReply;
 }
 
-QString GetField(int index, const QString& text, const QString& delimiter)
+QString fieldOf(int index, const QString& text, const QString& delimiter)
 {
     QString result;
     if (index == 1)
@@ -249,21 +249,20 @@ SmtpSession::~SmtpSession()
         m_loop->quit();
 }
 
-void SmtpSession::ConnectToServer(const QString& strServer, SmtpSocket& wsk,
-                                  const QString& strSrvPort)
+void SmtpSession::connectToServer(const QString& server, SmtpSocket& socket, const QString& port)
 {
-    wsk.setRemoteHost(strServer);
-    if (strSrvPort.isEmpty()) {
-        wsk.setRemotePort(25);
+    socket.setRemoteHost(server);
+    if (port.isEmpty()) {
+        socket.setRemotePort(25);
     } else {
-        const double port = leadingNumber(strSrvPort);
-        // Out of range is passed on as such; Connect reports it.
-        wsk.setRemotePort(std::fabs(port) < 1e6 ? vbRoundToInt(port) : -1);
+        const double number = leadingNumber(port);
+        // Out of range is passed on as such; connectToHost() reports it.
+        socket.setRemotePort(std::fabs(number) < 1e6 ? vbRoundToInt(number) : -1);
     }
-    wsk.Connect();
+    socket.connectToHost();
 }
 
-void SmtpSession::Wait(double seconds)
+void SmtpSession::wait(double seconds)
 {
     // NaN and negative values fail the test and only let pending events run.
     const int ms = seconds > 0 && seconds < 86400 ? static_cast<int>(seconds * 1000) : 0;
@@ -278,13 +277,13 @@ struct SmtpSession::Step
     QString name;    // the step, for the other failures
 };
 
-SmtpSession::Wake SmtpSession::waitForReply(SmtpSocket& wsk, QString& detail)
+SmtpSession::Wake SmtpSession::waitForReply(SmtpSocket& socket, QString& detail)
 {
-    if (wsk.hasReply())
+    if (socket.hasReply())
         return Wake::Reply;
-    if (!wsk.protocolError().isEmpty())
+    if (!socket.protocolError().isEmpty())
         return Wake::ProtocolError;
-    if (wsk.State() != SmtpSocket::sckConnected)
+    if (socket.state() != SmtpSocket::State::Connected)
         return Wake::Closed;
 
     QEventLoop loop;
@@ -301,40 +300,41 @@ SmtpSession::Wake SmtpSession::waitForReply(SmtpSocket& wsk, QString& detail)
         loop.quit();
     };
     connect(&timer, &QTimer::timeout, &loop, [&] { wakeUp(Wake::Timeout); });
-    connect(&wsk, &SmtpSocket::ReplyReceived, &loop, [&] { wakeUp(Wake::Reply); });
-    connect(&wsk, &SmtpSocket::ProtocolError, &loop, [&] { wakeUp(Wake::ProtocolError); });
-    connect(&wsk, &SmtpSocket::Closed, &loop,
+    connect(&socket, &SmtpSocket::replyReceived, &loop, [&] { wakeUp(Wake::Reply); });
+    connect(&socket, &SmtpSocket::protocolViolated, &loop, [&] { wakeUp(Wake::ProtocolError); });
+    connect(&socket, &SmtpSocket::closed, &loop,
             [&](bool byPeer) { wakeUp(byPeer ? Wake::Closed : Wake::Aborted); });
-    connect(&wsk, &SmtpSocket::Error, &loop, [&](int, const QString& description, const QString&) {
-        if (!woken)
-            detail = description;
-        wakeUp(Wake::Failed);
-    });
-    connect(&wsk, &QObject::destroyed, &loop, [&] { wakeUp(Wake::Gone); });
+    connect(&socket, &SmtpSocket::failed, &loop,
+            [&](int, const QString& description, const QString&) {
+                if (!woken)
+                    detail = description;
+                wakeUp(Wake::Failed);
+            });
+    connect(&socket, &QObject::destroyed, &loop, [&] { wakeUp(Wake::Gone); });
 
     const QPointer<SmtpSession> self(this);
-    const QPointer<SmtpSocket> socket(&wsk);
+    const QPointer<SmtpSocket> socketAlive(&socket);
     m_loop = &loop;
     timer.start(m_replyTimeoutMs);
     loop.exec();
-    if (!self || !socket)
+    if (!self || !socketAlive)
         return Wake::Gone;
     m_loop = nullptr;
     // A reply that came just before the close still counts.
-    if (wake != Wake::Aborted && wsk.hasReply())
+    if (wake != Wake::Aborted && socket.hasReply())
         return Wake::Reply;
     return wake;
 }
 
-bool SmtpSession::expect(SmtpSocket& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+bool SmtpSession::expect(SmtpSocket& socket, const Step& step, int replyClass, SmtpOutcome& outcome,
                          SmtpReply* accepted)
 {
     QString detail;
-    const Wake wake = waitForReply(wsk, detail);
+    const Wake wake = waitForReply(socket, detail);
     outcome.result = SmtpOutcome::Result::Failed;
     switch (wake) {
     case Wake::Reply: {
-        const SmtpReply reply = wsk.takeReply();
+        const SmtpReply reply = socket.takeReply();
         if (reply.replyClass() == replyClass) {
             if (accepted)
                 *accepted = reply;
@@ -366,22 +366,22 @@ bool SmtpSession::expect(SmtpSocket& wsk, const Step& step, int replyClass, Smtp
     return false;
 }
 
-SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFromName,
-                                  const QString& strTo, const QString& strSubject,
-                                  const std::function<QString()>& strBody, SmtpSocket& wsk)
+SmtpOutcome SmtpSession::sendMail(const QString& from, const QString& fromName, const QString& to,
+                                  const QString& subject, const std::function<QString()>& bodyOf,
+                                  SmtpSocket& socket)
 {
     SmtpOutcome outcome;
     const QPointer<SmtpSession> self(this);
-    const QPointer<SmtpSocket> socket(&wsk);
+    const QPointer<SmtpSocket> socketAlive(&socket);
     // Ends the session; after the form went away mid-session nothing is touched.
     auto finish = [&]() -> SmtpOutcome {
-        if (self && socket) {
+        if (self && socketAlive) {
             m_running = false;
-            wsk.Close();
+            socket.close();
         }
         return outcome;
     };
-    auto alive = [&] { return !self.isNull() && !socket.isNull(); };
+    auto alive = [&] { return !self.isNull() && !socketAlive.isNull(); };
 
     if (m_running) {
         outcome.result = SmtpOutcome::Result::Aborted;
@@ -389,84 +389,86 @@ SmtpOutcome SmtpSession::SendMail(const QString& strFrom, const QString& strFrom
     }
     m_running = true;
 
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接受连接"), SmtpSession::tr("连接")}, 2,
+    if (!expect(socket, {SmtpSession::tr("邮件服务器不接受连接"), SmtpSession::tr("连接")}, 2,
                 outcome))
         return finish();
     Q_EMIT greeted();
     if (!alive())
         return outcome;
 
-    wsk.SendData("EHLO " + ehloIdentity(wsk) + kCrlf);
+    socket.write("EHLO " + ehloIdentity(socket) + kCrlf);
     SmtpReply ehlo;
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2, outcome,
-                &ehlo))
+    if (!expect(socket, {SmtpSession::tr("邮件服务器不接受问候"), QStringLiteral("EHLO")}, 2,
+                outcome, &ehlo))
         return finish();
     // The body is not known yet (late edits are sent), so 8-bit is asked for
     // whenever the server takes it; a 7-bit body is fine under it too.
     const bool eightBit = offersExtension(ehlo.text, u"8BITMIME");
 
-    wsk.SendData("MAIL FROM:<" + lineSafe(strFrom) + '>' +
+    socket.write("MAIL FROM:<" + lineSafe(from) + '>' +
                  (eightBit ? QByteArrayLiteral(" BODY=8BITMIME") : QByteArray()) + kCrlf);
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")},
-                2, outcome))
-        return finish();
-
-    wsk.SendData("RCPT TO:<" + lineSafe(strTo) + '>' + kCrlf);
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了收件人地址"), QStringLiteral("RCPT TO")}, 2,
+    if (!expect(socket,
+                {SmtpSession::tr("邮件服务器拒绝了发件人地址"), QStringLiteral("MAIL FROM")}, 2,
                 outcome))
         return finish();
 
-    wsk.SendData("DATA" + kCrlf);
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3, outcome))
+    socket.write("RCPT TO:<" + lineSafe(to) + '>' + kCrlf);
+    if (!expect(socket, {SmtpSession::tr("邮件服务器拒绝了收件人地址"), QStringLiteral("RCPT TO")},
+                2, outcome))
+        return finish();
+
+    socket.write("DATA" + kCrlf);
+    if (!expect(socket, {SmtpSession::tr("邮件服务器不接收信件"), QStringLiteral("DATA")}, 3,
+                outcome))
         return finish();
 
     // Nothing below waits for the server, so the body read here is the one
     // the user sees until the message has gone.
-    const QString body = strBody ? strBody() : QString();
+    const QString body = bodyOf ? bodyOf() : QString();
     const QByteArray encoding = needsBase64(body) || (!eightBit && !isAscii(body))
                                     ? QByteArrayLiteral("base64")
                                 : isAscii(body) ? QByteArrayLiteral("7bit")
                                                 : QByteArrayLiteral("8bit");
     const QString name =
-        strFromName.trimmed().isEmpty() ? GetField(1, strFrom, QStringLiteral("@")) : strFromName;
+        fromName.trimmed().isEmpty() ? fieldOf(1, from, QStringLiteral("@")) : fromName;
     const QByteArray displayName = encodeDisplayName(name);
 
-    wsk.SendData("MIME-Version: 1.0" + kCrlf);
-    wsk.SendData("Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() +
+    socket.write("MIME-Version: 1.0" + kCrlf);
+    socket.write("Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() +
                  kCrlf);
-    wsk.SendData("Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' +
-                 messageIdDomain(strFrom) + '>' + kCrlf);
-    wsk.SendData("From: " + (displayName.isEmpty() ? QByteArray() : displayName + ' ') + '<' +
-                 lineSafe(strFrom) + '>' + kCrlf);
-    wsk.SendData("To: <" + lineSafe(strTo) + '>' + kCrlf);
-    wsk.SendData("Subject: " + encodeHeaderText(strSubject) + kCrlf);
-    wsk.SendData("Content-Type: multipart/mixed;" + kCrlf);
-    wsk.SendData("              boundary=Unique-Boundary" + kCrlf);
+    socket.write("Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' +
+                 messageIdDomain(from) + '>' + kCrlf);
+    socket.write("From: " + (displayName.isEmpty() ? QByteArray() : displayName + ' ') + '<' +
+                 lineSafe(from) + '>' + kCrlf);
+    socket.write("To: <" + lineSafe(to) + '>' + kCrlf);
+    socket.write("Subject: " + encodeHeaderText(subject) + kCrlf);
+    socket.write("Content-Type: multipart/mixed;" + kCrlf);
+    socket.write("              boundary=Unique-Boundary" + kCrlf);
     // A multipart holding an 8-bit part is 8-bit itself.
     if (encoding == "8bit")
-        wsk.SendData("Content-Transfer-Encoding: 8bit" + kCrlf);
-    wsk.SendData(kCrlf + " [ Random garbage here ]" + kCrlf + kCrlf);
-    wsk.SendData(kCrlf + "--Unique-Boundary" + kCrlf);
-    wsk.SendData("Content-type: text/plain; charset=UTF-8" + kCrlf +
+        socket.write("Content-Transfer-Encoding: 8bit" + kCrlf);
+    socket.write(kCrlf + " [ Random garbage here ]" + kCrlf + kCrlf);
+    socket.write(kCrlf + "--Unique-Boundary" + kCrlf);
+    socket.write("Content-type: text/plain; charset=UTF-8" + kCrlf +
                  "Content-Transfer-Encoding: " + encoding + kCrlf + kCrlf);
     if (encoding == "base64") {
         const QByteArray encoded = joinLines(body, false).toBase64();
         for (qsizetype pos = 0; pos < encoded.size(); pos += 76)
-            wsk.SendData(encoded.mid(pos, 76) + kCrlf);
-        wsk.SendData(kCrlf);
+            socket.write(encoded.mid(pos, 76) + kCrlf);
+        socket.write(kCrlf);
     } else {
-        wsk.SendData(encodeBody(body) + kCrlf + kCrlf);
+        socket.write(encodeBody(body) + kCrlf + kCrlf);
     }
-    wsk.SendData("--Unique-Boundary--" + kCrlf);
-    wsk.SendData(kCrlf + '.' + kCrlf);
-    if (!expect(wsk, {SmtpSession::tr("邮件服务器拒绝了这封信"), SmtpSession::tr("信件内容")}, 2,
+    socket.write("--Unique-Boundary--" + kCrlf);
+    socket.write(kCrlf + '.' + kCrlf);
+    if (!expect(socket, {SmtpSession::tr("邮件服务器拒绝了这封信"), SmtpSession::tr("信件内容")}, 2,
                 outcome))
         return finish();
 
     // The message is accepted; how QUIT goes changes nothing about that.
-    wsk.SendData("QUIT" + kCrlf);
+    socket.write("QUIT" + kCrlf);
     QString ignored;
-    waitForReply(wsk, ignored);
+    waitForReply(socket, ignored);
     if (!alive())
         return outcome;
     return finish();

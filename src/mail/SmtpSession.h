@@ -40,21 +40,20 @@ public:
     void setReplyTimeout(int milliseconds) { m_replyTimeoutMs = milliseconds; }
     bool isRunning() const { return m_running; }
 
-    // Sets the address (port 25 when strSrvPort is empty, else the number it
-    // starts with) and starts connecting; wsk raises Connected() or Error().
-    static void ConnectToServer(const QString& strServer, SmtpSocket& wsk,
-                                const QString& strSrvPort);
+    // Sets the address (port 25 when port is empty, else the number it
+    // starts with) and starts connecting; socket emits connected() or failed().
+    static void connectToServer(const QString& server, SmtpSocket& socket, const QString& port);
 
-    // Writes one message over the connected wsk and closes it. The sender's
+    // Writes one message over the connected socket and closes it. The sender's
     // name is the From line's display name (the address's part before "@"
     // when it is blank). The body is fetched when it is written, so late edits
     // are sent.
-    SmtpOutcome SendMail(const QString& strFrom, const QString& strFromName, const QString& strTo,
-                         const QString& strSubject, const std::function<QString()>& strBody,
-                         SmtpSocket& wsk);
+    SmtpOutcome sendMail(const QString& from, const QString& fromName, const QString& to,
+                         const QString& subject, const std::function<QString()>& bodyOf,
+                         SmtpSocket& socket);
 
     // Keeps the user interface alive for the given seconds.
-    static void Wait(double seconds);
+    static void wait(double seconds);
 
 Q_SIGNALS:
     // The server greeted us; the message is about to be written.
@@ -72,9 +71,9 @@ private:
         Gone
     };
     struct Step;
-    bool expect(SmtpSocket& wsk, const Step& step, int replyClass, SmtpOutcome& outcome,
+    bool expect(SmtpSocket& socket, const Step& step, int replyClass, SmtpOutcome& outcome,
                 SmtpReply* accepted = nullptr);
-    Wake waitForReply(SmtpSocket& wsk, QString& detail);
+    Wake waitForReply(SmtpSocket& socket, QString& detail);
 
     int m_replyTimeoutMs = 30000;
     bool m_running = false;
@@ -83,7 +82,7 @@ private:
 
 // The index-th field (from 1) of text cut at delimiter; empty when there are
 // fewer fields, the whole text for index 1 when the delimiter does not occur.
-QString GetField(int index, const QString& text, const QString& delimiter);
+QString fieldOf(int index, const QString& text, const QString& delimiter);
 
 // A header value as it goes on the wire: ASCII as it stands, anything else as
 // RFC 2047 encoded words ("=?UTF-8?B?...?="), folded so no word passes 75

@@ -32,7 +32,7 @@ SmtpSocket::SmtpSocket(QObject* parent)
         [this] {
             if (m_socket->state() == QAbstractSocket::ConnectedState) {
                 m_connectTimer->stop();
-                Q_EMIT Connected();
+                Q_EMIT connected();
             }
         },
         Qt::QueuedConnection);
@@ -49,11 +49,11 @@ SmtpSocket::~SmtpSocket()
     m_socket->abort();
 }
 
-void SmtpSocket::Connect()
+void SmtpSocket::connectToHost()
 {
-    Close();
+    close();
     if (m_remotePort < 1 || m_remotePort > 65535) {
-        // Reported like any other failure: asynchronously, through Error().
+        // Reported like any other failure: asynchronously, through failed().
         QMetaObject::invokeMethod(
             this,
             [this, port = m_remotePort] {
@@ -67,14 +67,14 @@ void SmtpSocket::Connect()
         m_connectTimer->start(m_connectTimeoutMs);
 }
 
-void SmtpSocket::SendData(const QByteArray& bytes)
+void SmtpSocket::write(const QByteArray& bytes)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     m_socket->write(bytes);
 }
 
-void SmtpSocket::Close()
+void SmtpSocket::close()
 {
     const bool wasOpen = m_socket->state() != QAbstractSocket::UnconnectedState || m_peerClosed;
     m_connectTimer->stop();
@@ -87,38 +87,38 @@ void SmtpSocket::Close()
     m_failed = false;
     m_peerClosed = false;
     if (wasOpen)
-        Q_EMIT Closed(false);
+        Q_EMIT closed(false);
 }
 
-int SmtpSocket::State() const
+SmtpSocket::State SmtpSocket::state() const
 {
     switch (m_socket->state()) {
     case QAbstractSocket::HostLookupState:
-        return sckResolvingHost;
+        return State::ResolvingHost;
     case QAbstractSocket::ConnectingState:
-        return sckConnecting;
+        return State::Connecting;
     case QAbstractSocket::ConnectedState:
-        return sckConnected;
+        return State::Connected;
     case QAbstractSocket::BoundState:
-        return sckOpen;
+        return State::Open;
     case QAbstractSocket::ClosingState:
-        return sckClosing;
+        return State::Closing;
     case QAbstractSocket::ListeningState:
-        return sckOpen;
+        return State::Open;
     case QAbstractSocket::UnconnectedState:
         break;
     }
     if (m_failed)
-        return sckError;
-    return m_peerClosed ? sckClosing : sckClosed;
+        return State::Error;
+    return m_peerClosed ? State::Closing : State::Closed;
 }
 
-QString SmtpSocket::LocalHostName() const
+QString SmtpSocket::localHostName() const
 {
     return QHostInfo::localHostName();
 }
 
-QString SmtpSocket::LocalIP() const
+QString SmtpSocket::localAddress() const
 {
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         return m_socket->localAddress().toString();
@@ -145,12 +145,12 @@ void SmtpSocket::onReadyRead()
     const qsizetype count = error.isEmpty() ? parsed.replies.size() : 0;
     for (qsizetype i = 0; i < count; ++i) {
         m_replies.append(parsed.replies[i]);
-        Q_EMIT ReplyReceived();
+        Q_EMIT replyReceived();
     }
     if (!error.isEmpty()) {
         m_buffer.clear();
         m_protocolError = error;
-        Q_EMIT ProtocolError(error);
+        Q_EMIT protocolViolated(error);
     }
 }
 
@@ -162,7 +162,7 @@ void SmtpSocket::onDisconnected()
     if (m_socket->bytesAvailable() > 0)
         onReadyRead();
     m_peerClosed = true;
-    Q_EMIT Closed(true);
+    Q_EMIT closed(true);
 }
 
 void SmtpSocket::onSocketError(int error)
@@ -194,7 +194,7 @@ void SmtpSocket::fail(int number, const QString& description)
 {
     m_connectTimer->stop();
     m_failed = true;
-    Q_EMIT Error(number, description, QStringLiteral("Winsock1"));
+    Q_EMIT failed(number, description, QStringLiteral("Winsock1"));
 }
 
 } // namespace lirondo

@@ -18,41 +18,41 @@ class SmtpSocket : public QObject
 {
     Q_OBJECT
 public:
-    // The values State() reports.
-    enum StateValue : int
+    // What state() reports (the control's sckClosed, sckOpen, ... values).
+    enum class State
     {
-        sckClosed = 0,
-        sckOpen = 1,
-        sckResolvingHost = 4,
-        sckConnecting = 6,
-        sckConnected = 7,
-        sckClosing = 8, // the other side closed; Close() finishes
-        sckError = 9,   // a failure ended the connection; Close() clears it
+        Closed,
+        Open,
+        ResolvingHost,
+        Connecting,
+        Connected,
+        Closing, // the other side closed; close() finishes
+        Error,   // a failure ended the connection; close() clears it
     };
 
     explicit SmtpSocket(QObject* parent = nullptr);
     ~SmtpSocket() override;
 
-    QString RemoteHost() const { return m_remoteHost; }
+    QString remoteHost() const { return m_remoteHost; }
     void setRemoteHost(const QString& host) { m_remoteHost = host; }
-    int RemotePort() const { return m_remotePort; }
+    int remotePort() const { return m_remotePort; }
     void setRemotePort(int port) { m_remotePort = port; }
 
-    // Starts connecting and returns at once; Connected() or Error() follows.
-    void Connect();
-    // How long Connect() may take before it fails as timed out (the system's
+    // Starts connecting and returns at once; connected() or failed() follows.
+    void connectToHost();
+    // How long connectToHost() may take before it fails as timed out (the system's
     // own limit is minutes); 0 leaves it to the system.
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     // Queues the bytes; ignored unless connected.
-    void SendData(const QByteArray& bytes);
+    void write(const QByteArray& bytes);
     // Ends the connection at once (unsent data is dropped) and clears a failure.
-    void Close();
-    int State() const;
+    void close();
+    State state() const;
 
     // The local machine's name, and the address the connection leaves from
     // (the machine's first non-loopback IPv4 address while not connected).
-    QString LocalHostName() const;
-    QString LocalIP() const;
+    QString localHostName() const;
+    QString localAddress() const;
 
     // Replies parsed so far and not yet taken, oldest first.
     bool hasReply() const { return !m_replies.isEmpty(); }
@@ -70,12 +70,12 @@ public:
     static constexpr int kErrorOther = 10004;
 
 Q_SIGNALS:
-    void Connected();
-    void Error(int number, const QString& description, const QString& source);
-    void ReplyReceived();
-    void ProtocolError(const QString& what);
-    // The connection ended: by Close() (byPeer false) or by the other side.
-    void Closed(bool byPeer);
+    void connected();
+    void failed(int number, const QString& description, const QString& source);
+    void replyReceived();
+    void protocolViolated(const QString& what);
+    // The connection ended: by close() (byPeer false) or by the other side.
+    void closed(bool byPeer);
 
 private:
     void onReadyRead();

@@ -63,13 +63,13 @@ bool ReadingController::setUpVoices()
     const int chinese = m_voices.chinese;
     const int english = m_voices.english;
     if (chinese < 0) {
-        m_messages.info(QStringLiteral("你的系统中没有装中文语音支持，将无法朗读中文语音！"));
+        m_messages.info(tr("你的系统中没有装中文语音支持，将无法朗读中文语音！"));
     } else {
         makeVoiceCurrent(chinese);
         m_view.setVoiceText(m_voices.voicedesc.at(chinese));
     }
     if (english < 0)
-        m_messages.info(QStringLiteral("你的系统中没有安装安装英文语音库,将无法朗读英文！"));
+        m_messages.info(tr("你的系统中没有安装安装英文语音库,将无法朗读英文！"));
     else if (chinese < 0)
         makeVoiceCurrent(english);
     if (chinese >= 0 && english >= 0)
@@ -203,11 +203,11 @@ void ReadingController::pauseOrResume()
 {
     if (m_paused) {
         m_engine.resume();
-        m_view.setCommandCaption(PauseResume, QStringLiteral("暂停"));
+        m_view.setCommandCaption(PauseResume, tr("暂停"));
         m_view.setCommandEnabled(Stop, true);
         m_paused = false;
     } else {
-        m_view.setCommandCaption(PauseResume, QStringLiteral("继续"));
+        m_view.setCommandCaption(PauseResume, tr("继续"));
         m_view.setCommandEnabled(Stop, false);
         m_engine.pause();
         m_paused = true;
@@ -325,7 +325,7 @@ void ReadingController::setRate(int value)
 void ReadingController::setVolume(int value)
 {
     m_engine.setVolume(value);
-    m_view.setVolumeCaption(QStringLiteral("音量：") + QString::number(value));
+    m_view.setVolumeCaption(tr("音量：") + QString::number(value));
 }
 
 } // namespace lirondo

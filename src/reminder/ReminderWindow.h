@@ -41,15 +41,11 @@ public:
     // repeats.
     void showAndAttend();
 
-    // The form's Label1 .. Label3, Text1, Text2, Command1, Command2 and Timer1.
-    QLabel* noteLabel = nullptr;
-    QPlainTextEdit* messageEdit = nullptr;
-    QLabel* clockLabel = nullptr;
-    QLabel* formatLabel = nullptr;
-    QLineEdit* timeEdit = nullptr;
-    QPushButton* cancelButton = nullptr;
-    QPushButton* confirmButton = nullptr;
-    QTimer* clockTimer = nullptr;
+    // What the reminder says, and its time as typed (not yet checked).
+    QString message() const;
+    void setMessage(const QString& message);
+    QString timeText() const;
+    void setTimeText(const QString& text);
 
 public Q_SLOTS:
     // 确定 (the form's `Command1_Click`): checks the message and the time and arms it.
@@ -73,6 +69,15 @@ private:
     std::function<AgentCharacter*()> m_character;
     Reminder m_reminder;
     bool m_unloaded = false;
+
+    QLabel* m_noteLabel = nullptr;           // Label1
+    QPlainTextEdit* m_messageEdit = nullptr; // Text1
+    QLabel* m_clockLabel = nullptr;          // Label2
+    QLabel* m_formatLabel = nullptr;         // Label3
+    QLineEdit* m_timeEdit = nullptr;         // Text2
+    QPushButton* m_cancelButton = nullptr;   // Command2
+    QPushButton* m_confirmButton = nullptr;  // Command1
+    QTimer* m_clockTimer = nullptr;          // Timer1
 };
 
 } // namespace lirondo

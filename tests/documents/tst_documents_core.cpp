@@ -26,25 +26,23 @@ void writeFile(const QString& path, const QByteArray& bytes)
         qFatal("cannot write a test file");
 }
 
-// The loader with a document that is just the text, as the object's name.
-struct Loader
+// A loader whose document is just the text, as the object's name.
+std::unique_ptr<TextLoader> makeLoader(const GbkCodePage& gbk, QString* shown,
+                                       qint64 max = kMaxTextFileBytes)
 {
-    explicit Loader(const GbkCodePage& gbk, QString* shown, qint64 max = kMaxTextFileBytes)
-        : loader(
-              gbk,
-              [](const QString& text, const TextLoader::Step&) {
-                  auto made = std::make_unique<QObject>();
-                  made->setObjectName(text);
-                  return made;
-              },
-              [shown](std::unique_ptr<QObject> made, bool complete) {
-                  if (complete)
-                      *shown = made->objectName();
-              },
-              nullptr, max)
-    {}
-    TextLoader loader;
-};
+    return std::make_unique<TextLoader>(
+        gbk,
+        [](const QString& text, const TextLoader::Step&) {
+            auto made = std::make_unique<QObject>();
+            made->setObjectName(text);
+            return made;
+        },
+        [shown](std::unique_ptr<QObject> made, bool complete) {
+            if (complete)
+                *shown = made->objectName();
+        },
+        nullptr, max);
+}
 
 } // namespace
 
@@ -148,8 +146,8 @@ private Q_SLOTS:
         QString document = u"before"_qs;
         bool onRead = false;
         std::optional<TextFileStatus> ended;
-        Loader l(gbk, &document, 64);
-        TextLoader& loader = l.loader;
+        const auto owned = makeLoader(gbk, &document, 64);
+        TextLoader& loader = *owned;
         connect(&loader, &TextLoader::finished, this,
                 [&](const QString&, TextFileStatus s) { ended = s; });
         loader.LoadTextFile(path, [&] { onRead = true; });
@@ -184,8 +182,8 @@ private Q_SLOTS:
         GbkCodePage gbk;
         QString shown = u"before"_qs;
         QStringList done;
-        Loader l(gbk, &shown);
-        TextLoader& loader = l.loader;
+        const auto owned = makeLoader(gbk, &shown);
+        TextLoader& loader = *owned;
         for (const QString& name : {u"first.txt"_qs, second})
             loader.LoadTextFile(dir.filePath(name), [&done, name] { done.append(name); });
         QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);

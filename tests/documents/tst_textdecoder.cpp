@@ -1,8 +1,7 @@
 #include "common/Gbk.h"
 #include "documents/TextDecoder.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QStringEncoder>
 #include <QTest>
 
 using namespace lirondo;
@@ -30,13 +29,9 @@ private Q_SLOTS:
         // One sentence in every encoding a file may come in.
         const QString sentence = u"今天天气很好"_qs;
         const QString mixed = u"今天天气很好, the weather is fine today."_qs;
-        const auto utf16 = [](const QString& text, bool bigEndian) {
-            QByteArray out;
-            for (const QChar c : text) {
-                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
-                out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
-            }
-            return out;
+        const auto utf16 = [](const QString& text, bool bigEndian) -> QByteArray {
+            return QStringEncoder(bigEndian ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE)
+                .encode(text);
         };
         QTest::newRow("UTF-8") << sentence.toUtf8() << sentence;
         QTest::newRow("UTF-8 with a mark") << "\xEF\xBB\xBF" + sentence.toUtf8() << sentence;

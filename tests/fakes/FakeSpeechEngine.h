@@ -28,11 +28,7 @@ public:
     void setRate(int rate) override { m_rate = rate; }
     void setVolume(int volume) override { m_volume = volume; }
     int speak(const QString& text, SpeakFlags flags) override;
-    void pause() override
-    {
-        m_paused = true;
-        ++m_pauseCalls;
-    }
+    void pause() override { m_paused = true; }
     void resume() override
     {
         m_paused = false;
@@ -46,7 +42,6 @@ public:
     int rate() const { return m_rate; }
     int volume() const { return m_volume; }
     bool paused() const { return m_paused; }
-    int pauseCalls() const { return m_pauseCalls; }
     int resumeCalls() const { return m_resumeCalls; }
     int lastStream() const { return m_stream; }
 
@@ -61,7 +56,6 @@ private:
     int m_rate = 0;
     int m_volume = 100;
     bool m_paused = false;
-    int m_pauseCalls = 0;
     int m_resumeCalls = 0;
     int m_stream = 0;
 };

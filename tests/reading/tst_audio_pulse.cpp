@@ -1,3 +1,4 @@
+#include "fakes/TimerEvents.h"
 #include "reading/audio/DefaultAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
 
@@ -15,6 +16,7 @@
 #include <memory>
 
 using namespace lirondo;
+using namespace lirondo::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -46,31 +48,17 @@ class TestAudioPulse : public QObject
     }
     static bool silent(int peak) { return peak >= 0 && peak < 100; }
 
-    // Timer events the application delivers over the next `ms`.
-    static int timerEventsDuring(int ms)
-    {
-        struct Counter : QObject
-        {
-            int count = 0;
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                count += event->type() == QEvent::Timer;
-                return false;
-            }
-        } counter;
-        QCoreApplication::instance()->installEventFilter(&counter);
-        QTest::qWait(ms);
-        QCoreApplication::instance()->removeEventFilter(&counter);
-        return counter.count;
-    }
-
     // The server, and the players that keep it busy and record it (they end with it).
-    void startServer()
+    void stopPlayers()
     {
         for (QProcess* p : {&m_recorder, &m_keepAlive}) {
             p->kill();
             p->waitForFinished(3000);
         }
+    }
+    void startServer()
+    {
+        stopPlayers();
         QProcess server;
         server.start(u"pulseaudio"_s, {u"-D"_s, u"--exit-idle-time=-1"_s, u"--system=false"_s,
                                        u"-n"_s, u"--load=module-null-sink sink_name=out"_s,
@@ -122,10 +110,7 @@ private Q_SLOTS:
     }
     void cleanupTestCase()
     {
-        for (QProcess* p : {&m_recorder, &m_keepAlive}) {
-            p->kill();
-            p->waitForFinished(3000);
-        }
+        stopPlayers();
         if (m_serverPid > 0) {
             ::kill(m_serverPid, SIGTERM);
             // The server is not our child: wait until the process is gone.
@@ -163,7 +148,7 @@ private Q_SLOTS:
 
         // Idle, the stream is closed and the server's timer wakes the program no more;
         // the next text opens a stream again.
-        QTRY_VERIFY_WITH_TIMEOUT(timerEventsDuring(1000) == 0, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(timerEventsDuring(1000).isEmpty(), kTimeoutMs);
         engine.speak(u"one two three four five six"_s, SpeechEngine::Async);
         QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 2, kTimeoutMs);

@@ -100,6 +100,13 @@ class TestEspeak : public QObject
                    : 0;
     }
 
+    // The samples of `text` spoken to its end by the last engine made; none if it never ended.
+    std::vector<short> recordedFor(SpeechEngine& engine, const QString& text)
+    {
+        m_recorder->recorded.clear();
+        return speakToEnd(engine, text) ? m_recorder->recorded : std::vector<short>{};
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -158,15 +165,12 @@ private Q_SLOTS:
         auto engine = makeEngine();
         QCOMPARE(engine->voices().value(m_table.english).languages.value(0), u"en-us"_s);
         QCOMPARE(engine->voices().value(m_table.chinese).languages.value(0), u"cmn"_s);
-        size_t samples[2] = {};
-        for (int i : {0, 1}) {
-            engine->setVoice(i ? m_table.english : m_table.chinese);
-            m_recorder->recorded.clear();
-            QVERIFY(speakToEnd(*engine, u"世界"_s));
-            samples[i] = m_recorder->recorded.size();
-        }
-        QVERIFY2(samples[0] > 0 && 2 * samples[0] < samples[1],
-                 qPrintable(u"%1 %2"_s.arg(samples[0]).arg(samples[1])));
+        engine->setVoice(m_table.chinese);
+        const size_t chinese = recordedFor(*engine, u"世界"_s).size();
+        engine->setVoice(m_table.english);
+        const size_t english = recordedFor(*engine, u"世界"_s).size();
+        QVERIFY2(chinese > 0 && 2 * chinese < english,
+                 qPrintable(u"%1 %2"_s.arg(chinese).arg(english)));
     }
 
     void purgeDropsTheRest_data()
@@ -228,9 +232,7 @@ private Q_SLOTS:
         auto engine = makeEngine();
         for (int volume : {0, 100}) {
             engine->setVolume(volume);
-            m_recorder->recorded.clear();
-            QVERIFY(speakToEnd(*engine, u"Loud and clear."_s));
-            const std::vector<short>& pcm = m_recorder->recorded;
+            const std::vector<short> pcm = recordedFor(*engine, u"Loud and clear."_s);
             QVERIFY(!pcm.empty());
             QCOMPARE(std::all_of(pcm.begin(), pcm.end(), [](short s) { return s == 0; }),
                      volume == 0);
@@ -255,9 +257,9 @@ private Q_SLOTS:
         QList<double> seconds;
         for (int rate = -10; rate <= 10; ++rate) {
             engine->setRate(rate);
-            m_recorder->recorded.clear();
-            QVERIFY(speakToEnd(*engine, text));
-            seconds.append(double(m_recorder->recorded.size()) / engine->sampleRate());
+            const size_t samples = recordedFor(*engine, text).size();
+            QVERIFY(samples > 0);
+            seconds.append(double(samples) / engine->sampleRate());
         }
         for (int i = 1; i < seconds.size(); ++i) {
             const double step = seconds.at(i - 1) / seconds.at(i);

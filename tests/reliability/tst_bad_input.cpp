@@ -55,34 +55,6 @@ quint32 u32At(const QByteArray& b, qint64 at)
     return at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.constData() + at) : 0;
 }
 
-// Where the character file's blocks start and end, each with what starts or ends there:
-// the four sections the header points to, and the data of every image and animation.
-QMap<qint64, QString> blockBoundaries(const QByteArray& acs)
-{
-    QMap<qint64, QString> at;
-    const auto block = [&](qint64 offset, qint64 size, const QString& what) {
-        at.insert(offset, what + u" starts"_qs);
-        at.insert(offset + size, what + u" ends"_qs);
-    };
-    const QString sections[] = {u"character info"_qs, u"animation list"_qs, u"image list"_qs,
-                                u"sound list"_qs};
-    for (int i = 0; i < 4; ++i)
-        block(u32At(acs, 4 + 8 * i), u32At(acs, 8 + 8 * i), sections[i]);
-    const qint64 images = u32At(acs, 20);
-    for (quint32 i = 0, n = u32At(acs, images); i < n; ++i) {
-        const qint64 entry = images + 4 + 12 * qint64(i);
-        block(u32At(acs, entry), u32At(acs, entry + 4), u"image %1"_qs.arg(i));
-    }
-    qint64 entry = u32At(acs, 4 + 8) + 4;
-    for (quint32 i = 0, n = u32At(acs, entry - 4); i < n && entry < acs.size(); ++i) {
-        const quint32 chars = u32At(acs, entry);
-        entry += 4 + (chars ? 2 * qint64(chars) + 2 : 0);
-        block(u32At(acs, entry), u32At(acs, entry + 4), u"animation %1"_qs.arg(i));
-        entry += 8;
-    }
-    return at;
-}
-
 } // namespace
 
 class TestBadInput : public QObject
@@ -149,16 +121,13 @@ void TestBadInput::badInput_data()
         QTest::newRow(qPrintable(u"character: "_qs + name))
             << Source::Character << bytes << QByteArray() << kBefore << 0 << boxes;
     };
-    const QMap<qint64, QString> boundaries = blockBoundaries(whole);
-    const qint64 end = boundaries.lastKey();
-    QVERIFY(end <= whole.size());
+    // The reader's refusal of a cut at every length is in tst_acsfile; here the window's part.
     acs(u"cut to nothing"_qs, {});
     acs(u"cut inside the header"_qs, whole.left(20));
-    for (auto it = boundaries.cbegin(); it != boundaries.cend() && it.key() < end; ++it)
-        acs(u"cut where %1 (%2)"_qs.arg(it.value()).arg(it.key()), whole.left(it.key()));
-    acs(u"cut one byte short"_qs, whole.left(end - 1));
-    // Counts and offsets that point past the file, or wrap round.
-    const qint64 animations = u32At(whole, 12);
+    acs(u"cut in half"_qs, whole.left(whole.size() / 2));
+    acs(u"cut one byte short"_qs, whole.chopped(1));
+    // Counts and offsets that point past the file, or wrap round (a huge animation count
+    // is tst_acsfile's).
     const qint64 images = u32At(whole, 20);
     const quint32 size = quint32(whole.size());
     const std::tuple<const char*, qint64, quint32> patches[] = {
@@ -168,7 +137,6 @@ void TestBadInput::badInput_data()
         {"animation list offset wraps", 12, 0xFFFFFFF0},
         {"image list size past the end", 24, size},
         {"sound list offset past the end", 28, 0xFFFFFFFF},
-        {"animation count huge", animations, 0xFFFFFFFF},
         {"image count huge", images, 0xFFFFFFFF},
         {"image count one too many", images, u32At(whole, images) + 1},
         {"first image offset past the end", images + 4, 0xFFFFFFF0},
@@ -253,10 +221,10 @@ void TestBadInput::badInput()
         window.runCommand(ReadingController::About);
         FeedbackForm* form = window.sideWindows().feedbackForm();
         QVERIFY(form);
-        form->cmdSend->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form->cmdSend->isEnabled() && !form->isSending(), 15000);
+        form->findChild<QPushButton*>(u"sendButton"_qs)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QWidget*>(u"sendButton"_qs)->isEnabled(), 15000);
         QCOMPARE(box.shown.value(0).icon, MessageBoxPort::Icon::Critical);
-        QCOMPARE(form->lblStatus->text(), u"发送失败："_qs + messages[0].section(u'\r', 0, 0));
+        QCOMPARE(form->status(), u"发送失败："_qs + messages[0].section(u'\r', 0, 0));
     } else {
         const QString path = dir.filePath(u"文本.txt"_qs);
         if (source == Source::Directory)

@@ -3,6 +3,7 @@
 // espeak engine sitting idle, before and after it spoke, wakes nothing.
 
 #include "fakes/MainWindowFakes.h"
+#include "fakes/TimerEvents.h"
 #include "reading/audio/FailoverAudioOutput.h"
 #include "reading/audio/SilentAudioOutput.h"
 #include "reading/espeak/EspeakEngine.h"
@@ -44,25 +45,6 @@ QStringList activeTimers(const QObjectList& roots)
     return result;
 }
 
-// The timer events the application delivers over the next `ms`, counted by receiver.
-QMap<QString, int> timerEventsDuring(int ms)
-{
-    struct Counter : QObject
-    {
-        QMap<QString, int> counts;
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() == QEvent::Timer)
-                ++counts[describe(watched)];
-            return false;
-        }
-    } counter;
-    QCoreApplication::instance()->installEventFilter(&counter);
-    QTest::qWait(ms);
-    QCoreApplication::instance()->removeEventFilter(&counter);
-    return counter.counts;
-}
-
 } // namespace
 
 class TestIdleTimers : public QObject
@@ -83,18 +65,17 @@ private Q_SLOTS:
         QCOMPARE(activeTimers({&form}), QStringList{u"lirondo::MainWindow.tickTimer 10000 ms"_s});
         // Start-up leaves the list view one deferred layout to do.
         QTest::qWait(200);
-        QCOMPARE(timerEventsDuring(1500), (QMap<QString, int>{}));
+        QCOMPARE(timerEventsDuring(1500, describe), (QMap<QString, int>{}));
 
         // The first tick brings the reminder into being, and with it its clock.
         form.tick();
         ReminderWindow* reminder = form.sideWindows().reminderWindow();
         QVERIFY(reminder);
-        reminder->clockTimer->setObjectName(u"Timer1"_s);
         QCOMPARE(activeTimers({&form, reminder}),
                  (QStringList{u"lirondo::MainWindow.tickTimer 10000 ms"_s,
-                              u"lirondo::ReminderWindow.Timer1 1000 ms"_s}));
-        const QMap<QString, int> events = timerEventsDuring(1500);
-        QCOMPARE(events.keys(), QStringList{u"lirondo::ReminderWindow.Timer1"_s});
+                              u"lirondo::ReminderWindow.clockTimer 1000 ms"_s}));
+        const QMap<QString, int> events = timerEventsDuring(1500, describe);
+        QCOMPARE(events.keys(), QStringList{u"lirondo::ReminderWindow.clockTimer"_s});
         QVERIFY2(events.first() <= 2, qPrintable(QString::number(events.first())));
     }
 
@@ -122,7 +103,7 @@ private Q_SLOTS:
             }
             QTRY_COMPARE_WITH_TIMEOUT(activeTimers({&engine, output, output->current()}),
                                       QStringList{}, 5000);
-            QVERIFY2(timerEventsDuring(1000).isEmpty(), phases[phase]);
+            QVERIFY2(timerEventsDuring(1000, describe).isEmpty(), phases[phase]);
         }
     }
 };

@@ -6,8 +6,6 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeSpeechEngine.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -40,9 +38,9 @@ struct Harness
     ~Harness() { delete window; }
     void confirm(const QString& message, const QString& time)
     {
-        window->messageEdit->setPlainText(message);
-        window->timeEdit->setText(time);
-        window->confirmButton->click();
+        window->setMessage(message);
+        window->setTimeText(time);
+        window->findChild<QPushButton*>(u"confirmButton"_s)->click();
     }
     // One clock tick a second, up to and including `until`, then the main window's tick.
     void runClockTo(const QString& until)
@@ -139,14 +137,14 @@ private Q_SLOTS:
         h.confirm(message, time);
 
         QCOMPARE(h.messages.texts(), QStringList{box});
-        QCOMPARE(h.window->messageEdit->toPlainText(), message);
+        QCOMPARE(h.window->message(), message);
         const bool accepted = box == u"设置成功！"_s;
         // Refused, nothing changes: the state stays "attended" and the time as typed.
         QCOMPARE(h.window->state(), accepted ? Reminder::State::Armed : Reminder::State::Attended);
-        QCOMPARE(h.window->timeEdit->text(), accepted ? u"00:00:00"_s : time);
+        QCOMPARE(h.window->timeText(), accepted ? u"00:00:00"_s : time);
         QCOMPARE(h.window->isVisible(), !accepted);
         if (box == u"消息不能为空"_s)
-            QCOMPARE(h.window->focusWidget(), h.window->messageEdit);
+            QCOMPARE(h.window->focusWidget()->accessibleName(), u"提醒内容"_s);
     }
 
     void dueAnnouncesEveryTickUntilAttended_data()
@@ -180,12 +178,12 @@ private Q_SLOTS:
 
         // A right click on the character shows the window as it is and ends the repeats.
         h.window->showAndAttend();
-        QCOMPARE(h.window->messageEdit->toPlainText(), message);
+        QCOMPARE(h.window->message(), message);
         h.runClockTo(u"08:05:30"_s);
         QCOMPARE(h.eVoice.calls.size(), 6);
 
         // Confirmed again, the same time has just passed: it fires tomorrow.
-        h.confirm(message, h.window->timeEdit->text());
+        h.confirm(message, h.window->timeText());
         h.runClockTo(u"08:04:59"_s);
         QCOMPARE(h.window->state(), Reminder::State::Armed);
         h.runClockTo(u"08:05:00"_s);

@@ -119,8 +119,8 @@ void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
     QCOMPARE(h.form.sideWindows().reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), Reminder::State::Attended);
-    reminder->messageEdit->setPlainText(QStringLiteral("开会"));
-    reminder->timeEdit->setText(QStringLiteral("8:05"));
+    reminder->setMessage(QStringLiteral("开会"));
+    reminder->setTimeText(QStringLiteral("8:05"));
     reminder->confirm();
 
     h.clock.now = QTime(8, 5, 0);
@@ -236,13 +236,13 @@ void TestMainWindow::fieldsAreNamed()
     const FeedbackForm* about = h.form.sideWindows().feedbackForm();
     const QHash<QString, QWidget*> widgets{
         {u"MainWindow/Combo1"_qs, control<QComboBox>(h.form, "Combo1")},
-        {u"ReminderWindow/Text1"_qs, reminder->messageEdit},
-        {u"ReminderWindow/Text2"_qs, reminder->timeEdit},
-        {u"ReminderWindow/Command1"_qs, reminder->confirmButton},
-        {u"FeedbackForm/txtSubject"_qs, about->txtSubject},
-        {u"FeedbackForm/txtfromname"_qs, about->txtfromname},
-        {u"FeedbackForm/txtFromAddress"_qs, about->txtFromAddress},
-        {u"FeedbackForm/txtBody"_qs, about->txtBody}};
+        {u"ReminderWindow/Text1"_qs, reminder->findChild<QWidget*>(u"messageEdit"_qs)},
+        {u"ReminderWindow/Text2"_qs, reminder->findChild<QWidget*>(u"timeEdit"_qs)},
+        {u"ReminderWindow/Command1"_qs, reminder->findChild<QWidget*>(u"confirmButton"_qs)},
+        {u"FeedbackForm/txtSubject"_qs, about->findChild<QWidget*>(u"subjectEdit"_qs)},
+        {u"FeedbackForm/txtfromname"_qs, about->findChild<QWidget*>(u"senderNameEdit"_qs)},
+        {u"FeedbackForm/txtFromAddress"_qs, about->findChild<QWidget*>(u"senderAddressEdit"_qs)},
+        {u"FeedbackForm/txtBody"_qs, about->findChild<QWidget*>(u"bodyEdit"_qs)}};
     QWidget* widget = widgets.value(field);
     QVERIFY(widget);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);

@@ -50,8 +50,8 @@ struct Harness : MainWindowFakes
     void announce(const QString& message)
     {
         clock.now = QTime(8, 4, 59);
-        reminder.messageEdit->setPlainText(message);
-        reminder.timeEdit->setText(QStringLiteral("08:05:00"));
+        reminder.setMessage(message);
+        reminder.setTimeText(QStringLiteral("08:05:00"));
         reminder.confirm();
         clock.now = QTime(8, 5, 0);
         reminder.tick();

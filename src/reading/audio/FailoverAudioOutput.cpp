@@ -15,7 +15,7 @@ constexpr int kRetryMs = 1000;
 
 QString noSoundNotice()
 {
-    return QStringLiteral("没有可用的声音输出，朗读将无声继续");
+    return FailoverAudioOutput::tr("没有可用的声音输出，朗读将无声继续");
 }
 
 FailoverAudioOutput::FailoverAudioOutput(std::function<std::unique_ptr<AudioOutput>()> makeSound,
