@@ -65,6 +65,7 @@ private Q_SLOTS:
     void layoutPlacesThePanels();
     void characterLoadedFollowsSentences();
     void knobStopsTheReadingAndSetsItsStart();
+    void textBoxClosesTheVolumePopUp();
 };
 
 void TestMainWindow::trayIconAtStartUp()
@@ -385,6 +386,23 @@ void TestMainWindow::knobStopsTheReadingAndSetsItsStart()
     QCOMPARE(h.form.reading().readingStart(), 52); // 52.5 to even
     QCOMPARE(textEdit(h.form)->textCursor().position(), 52);
     QVERIFY(!textEdit(h.form)->textCursor().hasSelection());
+}
+
+// The pointer over the text box closes the volume pop-up.
+void TestMainWindow::textBoxClosesTheVolumePopUp()
+{
+    Harness h;
+    h.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.form));
+    QWidget* popUp = control(h.form, "Picture1");
+    QCoreApplication::processEvents(); // the window's own first moves are through
+    popUp->show();
+    QCoreApplication::processEvents();
+    QVERIFY(popUp->isVisible());
+    const QPoint inText = textEdit(h.form)->geometry().center();
+    QTest::mouseMove(&h.form, inText + QPoint(0, 1));
+    QTest::mouseMove(&h.form, inText);
+    QTRY_VERIFY(!popUp->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

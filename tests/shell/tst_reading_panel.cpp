@@ -195,6 +195,7 @@ void TestReadingPanel::knobReportsTheReadingStart_data()
     QTest::newRow("dragged, 52.5 to even") << 200 << 0 << 200 << 52;
     QTest::newRow("dragged off the track's right end") << 400 << 0 << 346 << 128;
     QTest::newRow("End key") << -1 << int(Qt::Key_End) << 346 << 128;
+    QTest::newRow("Home key") << -1 << int(Qt::Key_Home) << 100 << 0;
     QTest::newRow("Right key: a pixel on") << -1 << int(Qt::Key_Right) << 101 << 3;
     QTest::newRow("Left key at the left end") << -1 << int(Qt::Key_Left) << 100 << 0;
 }
