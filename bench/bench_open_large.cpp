@@ -185,7 +185,7 @@ Figures program(const QString& path, const GbkCodePage& gbk)
     QTimer::singleShot(5, [&] {
         clock.start();
         edit.beginLoading();
-        loader.LoadTextFile(path);
+        loader.load(path);
     });
     QCoreApplication::exec();
     f.stallMs = probe.longestMs();

@@ -15,19 +15,19 @@ public:
     using QObject::QObject;
     ~AgentCharacter() override = default;
 
-    virtual bool Show() = 0;
-    virtual bool Hide() = 0;
-    virtual bool Visible() const = 0;
-    virtual bool Speak(const QString& text) = 0;
+    virtual bool show() = 0;
+    virtual bool hide() = 0;
+    virtual bool isVisible() const = 0;
+    virtual bool speak(const QString& text) = 0;
     // The sentence of the reading being heard now: it ends the balloon of the sentence
     // before and takes the place of one not yet shown. EndSentence: the sentence is no
     // longer heard (the reading stopped or its text ended).
-    virtual bool SpeakSentence(const QString& text) = 0;
-    virtual void EndSentence() = 0;
-    virtual bool Play(const QString& animation) = 0;
-    virtual bool MoveTo(int x, int y) = 0; // screen pixels
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
+    virtual bool speakSentence(const QString& text) = 0;
+    virtual void endSentence() = 0;
+    virtual bool play(const QString& animation) = 0;
+    virtual bool moveTo(int x, int y) = 0; // screen pixels
+    virtual int width() const = 0;
+    virtual int height() const = 0;
     virtual bool setWidth(int width) = 0;
     virtual bool setHeight(int height) = 0;
 };
@@ -40,16 +40,16 @@ public:
     using QObject::QObject;
     ~AgentService() override = default;
 
-    // Characters.Load(id, path): false (with a reason, which does not repeat the path)
+    // load(id, path): false (with a reason, which does not repeat the path)
     // when the file is missing, unreadable or not a character file.
-    virtual bool Load(const QString& id, const QString& path, QString* error = nullptr) = 0;
-    // Characters(id): the loaded character, or nullptr.
-    virtual AgentCharacter* Characters(const QString& id) = 0;
+    virtual bool load(const QString& id, const QString& path, QString* error = nullptr) = 0;
+    // find(id): the loaded character, or nullptr.
+    virtual AgentCharacter* find(const QString& id) = 0;
 
 Q_SIGNALS:
     // The user clicked a character (left, right or middle button).
-    void Click(const QString& characterId, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-               int x, int y);
+    void clicked(const QString& characterId, Qt::MouseButton button,
+                 Qt::KeyboardModifiers modifiers, int x, int y);
 };
 
 } // namespace lirondo

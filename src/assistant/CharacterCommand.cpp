@@ -19,19 +19,19 @@ void CharacterCommand::showOrHide()
         if (!m_character)
             return;
         Q_EMIT loaded(m_character);
-        m_character->Show();
-        m_character->MoveTo(200, 200);
-        m_character->Speak(hello);
+        m_character->show();
+        m_character->moveTo(200, 200);
+        m_character->speak(hello);
         Q_EMIT captionChanged(tr("隐藏精灵"));
         return;
     }
-    if (m_character->Visible()) {
-        m_character->Speak(tr("See you next time !"));
-        m_character->Hide();
+    if (m_character->isVisible()) {
+        m_character->speak(tr("See you next time !"));
+        m_character->hide();
         Q_EMIT captionChanged(tr("显示精灵"));
     } else {
-        m_character->Show();
-        m_character->Speak(hello);
+        m_character->show();
+        m_character->speak(hello);
         Q_EMIT captionChanged(tr("隐藏精灵"));
     }
 }
@@ -39,13 +39,13 @@ void CharacterCommand::showOrHide()
 void CharacterCommand::speakSentence(const QString& sentence)
 {
     if (m_character)
-        m_character->SpeakSentence(sentence);
+        m_character->speakSentence(sentence);
 }
 
 void CharacterCommand::endSentence()
 {
     if (m_character)
-        m_character->EndSentence();
+        m_character->endSentence();
 }
 
 } // namespace lirondo

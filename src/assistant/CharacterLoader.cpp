@@ -45,7 +45,7 @@ bool CharacterLoader::load(const QString& path)
     // Only the filter is ours: title, folder and cancel handling stay as the text-open
     // command left them.
     m_dialog.Filter = QStringLiteral("*.acs");
-    if (!m_dialog.ShowOpen())
+    if (!m_dialog.showOpen())
         return false;
     if (loadFrom(m_dialog.FileName))
         return true;
@@ -61,8 +61,8 @@ bool CharacterLoader::loadFrom(const QString& path)
     m_failure = {};
     QString reason;
     AgentCharacter* character = nullptr;
-    if (m_agent.Load(characterId(), path, &reason))
-        character = m_agent.Characters(characterId());
+    if (m_agent.load(characterId(), path, &reason))
+        character = m_agent.find(characterId());
     if (!character) {
         m_failure = {path, reason, !path.isEmpty() && QFileInfo::exists(path)};
         return false;

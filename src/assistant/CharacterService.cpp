@@ -24,7 +24,7 @@ CharacterService::CharacterService(QObject* parent) : AgentService(parent) {}
 
 CharacterService::~CharacterService() = default;
 
-bool CharacterService::Load(const QString& id, const QString& path, QString* error)
+bool CharacterService::load(const QString& id, const QString& path, QString* error)
 {
     if (id.isEmpty())
         return fail(error, tr("no character id"));
@@ -60,13 +60,13 @@ bool CharacterService::Load(const QString& id, const QString& path, QString* err
         new LoadedCharacter(id, std::move(*read.character), std::make_unique<SeededRandom>(), this);
     connect(loaded, &LoadedCharacter::clicked, this,
             [this, id](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
-                Q_EMIT Click(id, button, modifiers, x, y);
+                Q_EMIT clicked(id, button, modifiers, x, y);
             });
     m_characters.insert(key, loaded);
     return true;
 }
 
-AgentCharacter* CharacterService::Characters(const QString& id)
+AgentCharacter* CharacterService::find(const QString& id)
 {
     return character(id);
 }

@@ -20,8 +20,8 @@ public:
     explicit CharacterService(QObject* parent = nullptr);
     ~CharacterService() override;
 
-    bool Load(const QString& id, const QString& path, QString* error = nullptr) override;
-    AgentCharacter* Characters(const QString& id) override;
+    bool load(const QString& id, const QString& path, QString* error = nullptr) override;
+    AgentCharacter* find(const QString& id) override;
 
     LoadedCharacter* character(const QString& id) const;
 

@@ -54,13 +54,13 @@ void IdleBehaviour::perform(int n)
         break;
     case 5:
         if (m_character) {
-            m_character->MoveTo(0, 200);
-            m_character->MoveTo(400, 200);
+            m_character->moveTo(0, 200);
+            m_character->moveTo(400, 200);
         }
         break;
     case 6:
         if (m_character)
-            m_character->Play(QStringLiteral("Pleased"));
+            m_character->play(QStringLiteral("Pleased"));
         break;
     case 7:
         playPair(QStringLiteral("Wave"), QStringLiteral("WaveReturn"));
@@ -78,8 +78,8 @@ void IdleBehaviour::playPair(const QString& animation, const QString& returnAnim
     if (!m_character)
         return;
     // Each request stands alone: a missing first animation does not stop the second.
-    m_character->Play(animation);
-    m_character->Play(returnAnimation);
+    m_character->play(animation);
+    m_character->play(returnAnimation);
 }
 
 // Grow by half and shrink back. A dimension whose growth failed is not shrunk:
@@ -101,12 +101,12 @@ void IdleBehaviour::swell()
     const auto setWidth = [&shown](int value) { return shown.setWidth(value); };
     const auto setHeight = [&shown](int value) { return shown.setHeight(value); };
 
-    const bool widthGrew = grow(shown.Width(), setWidth);
-    const bool heightGrew = grow(shown.Height(), setHeight);
+    const bool widthGrew = grow(shown.width(), setWidth);
+    const bool heightGrew = grow(shown.height(), setHeight);
     if (widthGrew)
-        shrink(shown.Width(), setWidth);
+        shrink(shown.width(), setWidth);
     if (heightGrew)
-        shrink(shown.Height(), setHeight);
+        shrink(shown.height(), setHeight);
 }
 
 } // namespace lirondo

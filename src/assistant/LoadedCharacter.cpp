@@ -48,52 +48,52 @@ QRect LoadedCharacter::figure() const
     return QRect(m_player->position(), m_player->size());
 }
 
-bool LoadedCharacter::Show()
+bool LoadedCharacter::show()
 {
     return m_player->requestShow();
 }
 
-bool LoadedCharacter::Hide()
+bool LoadedCharacter::hide()
 {
     return m_player->requestHide();
 }
 
-bool LoadedCharacter::Visible() const
+bool LoadedCharacter::isVisible() const
 {
     return m_player->visible();
 }
 
-bool LoadedCharacter::Speak(const QString& text)
+bool LoadedCharacter::speak(const QString& text)
 {
     return m_player->requestSpeak(text);
 }
 
-bool LoadedCharacter::SpeakSentence(const QString& text)
+bool LoadedCharacter::speakSentence(const QString& text)
 {
     return m_player->requestSentence(text);
 }
 
-void LoadedCharacter::EndSentence()
+void LoadedCharacter::endSentence()
 {
     m_player->endSentence();
 }
 
-bool LoadedCharacter::Play(const QString& animation)
+bool LoadedCharacter::play(const QString& animation)
 {
     return m_player->requestPlay(animation);
 }
 
-bool LoadedCharacter::MoveTo(int x, int y)
+bool LoadedCharacter::moveTo(int x, int y)
 {
     return m_player->requestMoveTo(x, y);
 }
 
-int LoadedCharacter::Width() const
+int LoadedCharacter::width() const
 {
     return m_player->size().width();
 }
 
-int LoadedCharacter::Height() const
+int LoadedCharacter::height() const
 {
     return m_player->size().height();
 }

@@ -26,16 +26,16 @@ public:
 
     QString id() const { return m_id; }
 
-    bool Show() override;
-    bool Hide() override;
-    bool Visible() const override;
-    bool Speak(const QString& text) override;
-    bool SpeakSentence(const QString& text) override;
-    void EndSentence() override;
-    bool Play(const QString& animation) override;
-    bool MoveTo(int x, int y) override;
-    int Width() const override;
-    int Height() const override;
+    bool show() override;
+    bool hide() override;
+    bool isVisible() const override;
+    bool speak(const QString& text) override;
+    bool speakSentence(const QString& text) override;
+    void endSentence() override;
+    bool play(const QString& animation) override;
+    bool moveTo(int x, int y) override;
+    int width() const override;
+    int height() const override;
     bool setWidth(int width) override;
     bool setHeight(int height) override;
 

@@ -2,7 +2,7 @@
 
 namespace lirondo {
 
-bool CommonDialog::ShowOpen()
+bool CommonDialog::showOpen()
 {
     const auto chosen =
         m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName, History});

@@ -25,7 +25,7 @@ public:
     // Shows the open dialog. Returns false when the user cancelled and CancelError
     // is set (the caller treats that as a failure); a cancel without CancelError
     // leaves FileName as it was and returns true.
-    bool ShowOpen();
+    bool showOpen();
 
     // "desc|pattern|desc|pattern" -> Qt's name filters; a bare pattern stays itself.
     static QStringList qtNameFilters(const QString& filter);

@@ -34,7 +34,7 @@ TextLoader::~TextLoader()
     m_pool.waitForDone();
 }
 
-void TextLoader::LoadTextFile(const QString& path, std::function<void()> onRead)
+void TextLoader::load(const QString& path, std::function<void()> onRead)
 {
     const quint64 serial = m_nextSerial++;
     for (const Pending& pending : m_pending)

@@ -42,7 +42,7 @@ public:
 
     // onRead runs once the file has been read (or, for a dropped load, opened); a file that
     // cannot be read changes nothing and skips onRead.
-    void LoadTextFile(const QString& path, std::function<void()> onRead = {});
+    void load(const QString& path, std::function<void()> onRead = {});
 
     // The document was replaced by other means: no load still under way may show anything.
     void supersede();

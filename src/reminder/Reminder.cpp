@@ -230,8 +230,8 @@ QString Reminder::tick()
 void Reminder::announce(const QString& message, AgentCharacter* character, SpeechEngine& engine)
 {
     if (character) {
-        character->Show();
-        character->Speak(message);
+        character->show();
+        character->speak(message);
     }
     engine.speak(QString(), SpeechEngine::PurgeBeforeSpeak);
     engine.speak(message, SpeechEngine::Async);

@@ -134,7 +134,7 @@ void ReminderWindow::confirm()
     m_reminder.arm(*time);
     m_messages.info(tr("设置成功！"));
     if (AgentCharacter* shown = m_character ? m_character() : nullptr)
-        shown->Hide();
+        shown->hide();
     hide();
 }
 

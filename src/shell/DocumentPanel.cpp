@@ -173,7 +173,7 @@ void DocumentPanel::startLoad(const QString& path, std::function<void()> onRead)
 {
     m_textEdit->beginLoading();
     m_loadingPath = path;
-    m_textLoader->LoadTextFile(path, std::move(onRead));
+    m_textLoader->load(path, std::move(onRead));
 }
 
 void DocumentPanel::loadFailed(TextFileStatus status, qint64 size)
@@ -200,7 +200,7 @@ void DocumentPanel::openFile()
     m_dialog.InitDir = m_appDir;
     if (m_openHistory)
         m_dialog.History = m_openHistory();
-    if (!m_dialog.ShowOpen())
+    if (!m_dialog.showOpen())
         return;
     const QString path = m_dialog.FileName;
     if (!isExistingFile(path))

@@ -12,7 +12,7 @@ SideWindows::SideWindows(TrayWindow& window, const SideWindowServices& services,
                          std::function<AgentCharacter*()> character, QObject* parent)
     : QObject(parent), m_window(window), m_services(services), m_character(std::move(character))
 {
-    connect(&m_services.agent, &AgentService::Click, this, &SideWindows::characterClicked);
+    connect(&m_services.agent, &AgentService::clicked, this, &SideWindows::characterClicked);
 }
 
 SideWindows::~SideWindows()

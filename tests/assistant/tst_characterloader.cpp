@@ -70,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(f.loader.load(path));
         QVERIFY(f.messages.shown.isEmpty());
         QCOMPARE(f.agent.loads.first().id, u"merlin"_s);
-        QCOMPARE(f.loader.character(), f.agent.Characters(u"merlin"_s));
+        QCOMPARE(f.loader.character(), f.agent.find(u"merlin"_s));
     }
 
     // Without a path: a note that the file is missing, then the offer to search (their

@@ -38,7 +38,7 @@ private Q_SLOTS:
     void init()
     {
         m_service = std::make_unique<CharacterService>();
-        QVERIFY(m_service->Load(QStringLiteral("merlin"), m_valid));
+        QVERIFY(m_service->load(QStringLiteral("merlin"), m_valid));
         m_genie = m_service->character(QStringLiteral("merlin"));
     }
 
@@ -48,10 +48,10 @@ private Q_SLOTS:
     void loadRefusesBadInput()
     {
         QString error;
-        QVERIFY(!m_service->Load(QStringLiteral("MERLIN"), m_valid, &error));
+        QVERIFY(!m_service->load(QStringLiteral("MERLIN"), m_valid, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(m_service->Characters(QStringLiteral("Merlin")), m_genie);
-        QVERIFY(!m_service->Load(QStringLiteral("other"), m_dir.filePath(QStringLiteral("gone"))));
+        QCOMPARE(m_service->find(QStringLiteral("Merlin")), m_genie);
+        QVERIFY(!m_service->load(QStringLiteral("other"), m_dir.filePath(QStringLiteral("gone"))));
     }
 
     // Only the figure shows, and only the figure takes clicks; its timer runs while it moves.
@@ -59,7 +59,7 @@ private Q_SLOTS:
     {
         CharacterWindow& window = m_genie->window();
         QVERIFY(!window.isVisible() && !m_genie->animating());
-        m_genie->Show();
+        m_genie->show();
         QVERIFY(m_genie->animating());
         QTRY_VERIFY_WITH_TIMEOUT(!m_genie->animating(), 10000);
         QVERIFY(window.isVisible());
@@ -76,19 +76,19 @@ private Q_SLOTS:
             QVERIFY(!window.mask().contains(clear));
         }
         // A sentence's balloon lasts until it is ended: Hide cuts it short on the real timer.
-        QVERIFY(m_genie->SpeakSentence(QStringLiteral("A sentence.")));
+        QVERIFY(m_genie->speakSentence(QStringLiteral("A sentence.")));
         QTRY_COMPARE(m_genie->player().balloonText(), QStringLiteral("A sentence."));
-        m_genie->Hide();
+        m_genie->hide();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
     }
 
     void clicksAndDrags()
     {
-        m_genie->Show();
-        m_genie->MoveTo(100, 100);
+        m_genie->show();
+        m_genie->moveTo(100, 100);
         settle();
         CharacterWindow& window = m_genie->window();
-        QSignalSpy clicks(m_service.get(), &AgentService::Click);
+        QSignalSpy clicks(m_service.get(), &AgentService::clicked);
         const QPoint at(2, 2);
         QTest::mouseClick(&window, Qt::RightButton, {}, at);
         QTest::mouseClick(&window, Qt::LeftButton, Qt::ShiftModifier, at);
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QTest::mouseRelease(&window, Qt::LeftButton, {}, at + QPoint(30, 40));
         QCOMPARE(clicks.count(), 2);
         QCOMPARE(window.pos(), QPoint(130, 140));
-        m_genie->MoveTo(400, 200);
+        m_genie->moveTo(400, 200);
         settle();
         QCOMPARE(window.pos(), QPoint(400, 200));
     }

@@ -36,12 +36,12 @@ private Q_SLOTS:
         QFETCH(int, maxSize);
         QFETCH(QString, expected);
         FakeAgentCharacter genie;
-        genie.width = size.width();
-        genie.height = size.height();
+        genie.figureWidth = size.width();
+        genie.figureHeight = size.height();
         genie.maxSize = maxSize;
         IdleBehaviour(&genie).perform(n);
         QCOMPARE(genie.requests.join(u'|'), expected);
-        QCOMPARE(QSize(genie.width, genie.height), size);
+        QCOMPARE(QSize(genie.figureWidth, genie.figureHeight), size);
     }
 
     void withoutCharacterTicksDoNothing()

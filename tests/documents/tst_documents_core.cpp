@@ -150,7 +150,7 @@ private Q_SLOTS:
         TextLoader& loader = *owned;
         connect(&loader, &TextLoader::finished, this,
                 [&](const QString&, TextFileStatus s) { ended = s; });
-        loader.LoadTextFile(path, [&] { onRead = true; });
+        loader.load(path, [&] { onRead = true; });
         QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
         QCOMPARE(ended, std::optional(status));
         // A file that cannot be read leaves the document as it was.
@@ -185,7 +185,7 @@ private Q_SLOTS:
         const auto owned = makeLoader(gbk, &shown);
         TextLoader& loader = *owned;
         for (const QString& name : {u"first.txt"_qs, second})
-            loader.LoadTextFile(dir.filePath(name), [&done, name] { done.append(name); });
+            loader.load(dir.filePath(name), [&done, name] { done.append(name); });
         QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
         QCOMPARE(shown, document);
         QCOMPARE(done, read); // earlier loads still finish, in order

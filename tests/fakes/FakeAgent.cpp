@@ -2,7 +2,7 @@
 
 namespace lirondo::test {
 
-bool FakeAgentService::Load(const QString& id, const QString& path, QString* error)
+bool FakeAgentService::load(const QString& id, const QString& path, QString* error)
 {
     loads.append({id, path});
     if (!loadablePaths.contains(path)) {

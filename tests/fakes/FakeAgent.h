@@ -22,35 +22,41 @@ public:
     int maxSize = 32767;    // setWidth/setHeight above this fail
     bool refuseAll = false; // every request fails, as without a working service
     QPoint position;
-    int width = 128;
-    int height = 128;
+    int figureWidth = 128;
+    int figureHeight = 128;
 
-    bool Show() override
+    bool show() override
     {
         return record(QStringLiteral("Show"), [this] { m_visible = true; });
     }
-    bool Hide() override
+    bool hide() override
     {
         return record(QStringLiteral("Hide"), [this] { m_visible = false; });
     }
-    bool Visible() const override { return m_visible; }
-    bool Speak(const QString& text) override { return record(QStringLiteral("Speak ") + text); }
-    bool SpeakSentence(const QString& text) override
+    bool isVisible() const override { return m_visible; }
+    bool speak(const QString& text) override { return record(QStringLiteral("Speak ") + text); }
+    bool speakSentence(const QString& text) override
     {
         return record(QStringLiteral("Sentence ") + text);
     }
-    void EndSentence() override { record(QStringLiteral("EndSentence")); }
-    bool Play(const QString& name) override { return record(QStringLiteral("Play ") + name); }
-    bool MoveTo(int x, int y) override
+    void endSentence() override { record(QStringLiteral("EndSentence")); }
+    bool play(const QString& name) override { return record(QStringLiteral("Play ") + name); }
+    bool moveTo(int x, int y) override
     {
         return record(QStringLiteral("MoveTo %1,%2").arg(x).arg(y), [=, this] {
             position = {x, y};
         });
     }
-    int Width() const override { return width; }
-    int Height() const override { return height; }
-    bool setWidth(int value) override { return setSize(QStringLiteral("Width "), value, width); }
-    bool setHeight(int value) override { return setSize(QStringLiteral("Height "), value, height); }
+    int width() const override { return figureWidth; }
+    int height() const override { return figureHeight; }
+    bool setWidth(int value) override
+    {
+        return setSize(QStringLiteral("Width "), value, figureWidth);
+    }
+    bool setHeight(int value) override
+    {
+        return setSize(QStringLiteral("Height "), value, figureHeight);
+    }
 
 private:
     template <typename Effect = void (*)()>
@@ -87,8 +93,8 @@ public:
     QSet<QString> loadablePaths;
     QList<LoadCall> loads;
 
-    bool Load(const QString& id, const QString& path, QString* error = nullptr) override;
-    AgentCharacter* Characters(const QString& id) override { return character(id); }
+    bool load(const QString& id, const QString& path, QString* error = nullptr) override;
+    AgentCharacter* find(const QString& id) override { return character(id); }
     FakeAgentCharacter* character(const QString& id) const { return m_characters.value(id); }
 
 private:

@@ -112,7 +112,7 @@ void TestBadInput::badInput_data()
     QFile merlin(QStringLiteral(LIRONDO_MERLIN_ACS));
     QVERIFY2(merlin.open(QIODevice::ReadOnly), LIRONDO_MERLIN_ACS);
     const QByteArray whole = merlin.readAll();
-    QVERIFY(CharacterService().Load(u"merlin"_qs, merlin.fileName())); // whole, it loads
+    QVERIFY(CharacterService().load(u"merlin"_qs, merlin.fileName())); // whole, it loads
     // The file is there: the box says it does not read, and why (in the reader's words).
     const auto acs = [&](const QString& name, const QByteArray& bytes) {
         const QStringList boxes{u"merlin.acs不是可以读取的精灵动画文件，无法加载精灵\r\n原因："_qs +

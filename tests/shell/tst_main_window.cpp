@@ -116,7 +116,7 @@ void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
     ReminderWindow* reminder = h.form.sideWindows().reminderWindow();
     QVERIFY(reminder && reminder->isHidden());
     h.clock.now = QTime(8, 4, 50);
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
+    Q_EMIT h.agent.clicked(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(h.form.sideWindows().reminderWindow(), reminder);
     QVERIFY(reminder->isVisible());
     QCOMPARE(reminder->state(), Reminder::State::Attended);
@@ -131,9 +131,9 @@ void TestMainWindow::dueReminderIsAnnouncedEachTickUntilRightClick()
     QCOMPARE(h.engine.spoken().last().text, QStringLiteral("开会"));
     QVERIFY(genie->requests.contains(QStringLiteral("Speak 开会")));
 
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
+    Q_EMIT h.agent.clicked(QStringLiteral("merlin"), Qt::LeftButton, {}, 10, 10); // left: nothing
     QVERIFY(reminder->isDue());
-    Q_EMIT h.agent.Click(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
+    Q_EMIT h.agent.clicked(QStringLiteral("merlin"), Qt::RightButton, {}, 10, 10);
     QCOMPARE(reminder->state(), Reminder::State::Attended);
     tick(h.form);
     QCOMPARE(h.engine.spoken().size(), 1);
