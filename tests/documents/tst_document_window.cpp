@@ -1,92 +1,27 @@
+// The main window's documents: opening files, the reading list, drops and typing while a
+// file loads, over a folder of GBK files, two of them with the same name.
 #include "fakes/MainWindowFakes.h"
-#include "reading/ReadingController.h"
-#include "shell/CommandLabel.h"
-#include "shell/ReadingTextEdit.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QDropEvent>
-#include <QFile>
-#include <QLabel>
 #include <QMimeData>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextDocument>
-#include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
 
 using namespace lirondo;
 using namespace lirondo::test;
-using Answers = QList<MessageBoxPort::Answer>;
 
 namespace {
 
-const QString kAppDir = u"/opt/lirondo/bin"_qs;
-
-// The main window with fakes for what it talks to, and a folder of GBK files to open;
-// two of them share a name.
-struct Harness : MainWindowFakes
-{
-    Harness() : MainWindowFakes({{u"cmn"_qs, u"Chinese (Mandarin)"_qs, {u"cmn"_qs}}})
-    {
-        QDir(dir.path()).mkpath(u"folder"_qs);
-        QDir(dir.path()).mkpath(u"二"_qs);
-        for (const auto& [name, text] : {std::pair{u"a.txt"_qs, u"甲"_qs},
-                                         {u"b.txt"_qs, u"乙"_qs},
-                                         {u"二/a.txt"_qs, u"二号"_qs}}) {
-            QFile f(path(name));
-            if (!f.open(QIODevice::WriteOnly) || f.write(gbk.encode(text)) < 0)
-                qFatal("cannot write a test file");
-        }
-        QFile huge(path(u"huge.txt"_qs)); // sparse: one byte over the limit
-        if (!huge.open(QIODevice::WriteOnly) || !huge.resize(kMaxTextFileBytes + 1))
-            qFatal("cannot write a test file");
-        readingListView(form)->resize(200, 200);
-        messages.shown.clear(); // the start-up note about the missing English voice
-    }
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-    ReadingController& reading() { return form.reading(); }
-    QString document() const { return form.documents().text(); }
-    QTreeWidget& list() const { return *readingListView(form); }
-    QTreeWidgetItem* entry(int i) const { return list().topLevelItem(i); }
-    QStringList entries() const // "name|path relative to the folder"
-    {
-        QStringList rows;
-        for (int i = 0; i < list().topLevelItemCount(); ++i)
-            rows.append(entry(i)->text(0) + u'|' +
-                        QDir(dir.path()).relativeFilePath(entry(i)->text(1)));
-        return rows;
-    }
-    QString commandRow() const // 朗读, 停止, 暂停 enabled
-    {
-        QString s;
-        for (int i : {0, 1, 3})
-            s += command(form, i)->isEnabled() ? u'1' : u'0';
-        return s;
-    }
-
-    QTemporaryDir dir;
-    MainWindow form{services(kAppDir)};
-};
-
-#define SETTLE(h) QTRY_VERIFY_WITH_TIMEOUT(!(h).form.documents().loadPending(), 10000)
-
 // A drop as the window system delivers it: enter, then drop. Without a text of their own,
 // the files' addresses come as the text, as file managers send them.
-bool drop(QWidget* target, const QString& text, const QStringList& paths)
+bool drop(QWidget* target, const QString& text, const QStringList& names)
 {
-    QMimeData data;
     QList<QUrl> urls;
-    QStringList addresses;
-    for (const QString& path : paths) {
-        urls.append(path.contains(u"://"_qs) ? QUrl(path) : QUrl::fromLocalFile(path));
-        addresses.append(urls.last().toString());
-    }
+    for (const QString& name : names)
+        urls.append(name.contains(u':') ? QUrl(name)
+                                        : QUrl::fromLocalFile(MainWindowHarness::path(name)));
+    QMimeData data;
     data.setUrls(urls);
-    data.setText(text.isNull() ? addresses.join(u"\r\n"_qs) : text);
+    data.setText(text.isNull() ? QUrl::toStringList(urls).join(u"\r\n"_qs) : text);
     QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     QDropEvent dropEvent({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -101,66 +36,64 @@ class TestDocumentWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // One file twice, then its namesake in another folder, then an open that is cancelled;
-    // then perhaps a click on an entry.
-    void openAndClick_data()
+    void initTestCase()
     {
-        QTest::addColumn<int>("click"); // the entry clicked, or -1
-        QTest::addColumn<int>("key");   // the key that clicks, or 0 for the mouse
-        QTest::addColumn<QString>("document");
-        QTest::newRow("no click: the namesake") << -1 << 0 << u"二号"_qs;
-        QTest::newRow("then a click on the first") << 0 << 0 << u"甲"_qs;
-        QTest::newRow("then Enter on the first") << 0 << int(Qt::Key_Return) << u"甲"_qs;
-        QTest::newRow("then Space on the first") << 0 << int(Qt::Key_Space) << u"甲"_qs;
+        QDir(MainWindowHarness::path()).mkpath(u"folder"_qs);
+        QDir(MainWindowHarness::path()).mkpath(u"二"_qs);
+        const GbkCodePage gbk;
+        for (const auto& [name, text] : {std::pair{u"a.txt"_qs, u"甲"_qs},
+                                         {u"b.txt"_qs, u"乙"_qs},
+                                         {u"二/a.txt"_qs, u"二号"_qs}})
+            MainWindowHarness::write(name, gbk.encode(text));
+        QFile huge(MainWindowHarness::path(u"huge.txt"_qs)); // sparse: one byte over the limit
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxTextFileBytes + 1));
     }
 
-    // Opening and clicking happen while the voice reads; a new document is read from its
-    // start, and a click, which silences the voice, leaves the command row idle.
+    // One file twice, then its namesake in another folder, then an open that is cancelled;
+    // then perhaps a click on the first entry.
+    void openAndClick_data()
+    {
+        QTest::addColumn<int>("key"); // that clicks: -1 none, 0 the mouse
+        QTest::addColumn<QString>("document");
+        QTest::newRow("no click: the namesake") << -1 << u"二号"_qs;
+        QTest::newRow("then a click on the first") << 0 << u"甲"_qs;
+        QTest::newRow("then Enter on the first") << int(Qt::Key_Return) << u"甲"_qs;
+        QTest::newRow("then Space on the first") << int(Qt::Key_Space) << u"甲"_qs;
+    }
+    // All while the voice reads: a new document is read from its start, and a click, which
+    // silences the voice, leaves the command row idle.
     void openAndClick()
     {
-        QFETCH(int, click);
         QFETCH(int, key);
-        QFETCH(QString, document);
-        const QStringList chosen{u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs};
-        Harness h;
+        MainWindowHarness h;
+        h.list().resize(200, 200);
         h.form.documents().setDocumentText(u"今天天气很好。"_qs);
         h.reading().read();
         const qsizetype calls = h.engine.calls.size();
         h.reading().setReadingStart(3);
-        control<QPushButton>(h.form, "Cmdlength")
-            ->move(170, control<QPushButton>(h.form, "Cmdlength")->y());
-        for (const QString& name : chosen) {
-            h.dialog.answers.append(h.path(name));
-            h.form.documents().openFile();
-            SETTLE(h);
-        }
+        auto* knob = control<QPushButton>(h.form, "Cmdlength");
+        knob->move(170, knob->y());
+        for (const QString& name : {u"a.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs})
+            QVERIFY(h.open(name));
         h.form.documents().openFile();
-        if (click >= 0 && key) {
-            h.list().setCurrentItem(h.entry(click));
+        QTreeWidgetItem* first = h.list().topLevelItem(0);
+        if (key > 0) {
+            h.list().setCurrentItem(first);
             QTest::keyClick(&h.list(), Qt::Key(key));
-        } else if (click >= 0) {
+        } else if (key == 0) {
             QTest::mouseClick(h.list().viewport(), Qt::LeftButton, {},
-                              h.list().visualItemRect(h.entry(click)).center());
+                              h.list().visualItemRect(first).center());
         }
-        SETTLE(h);
-        QCOMPARE(h.document(), document); // not emptied by the cancelled open
+        QVERIFY(h.settle());
+        QTEST(h.document(), "document"); // not emptied by the cancelled open
         QCOMPARE(h.entries(),
                  (QStringList{u"a.txt|a.txt"_qs, u"a.txt|a.txt"_qs, u"a.txt|二/a.txt"_qs}));
         QVERIFY(h.messages.shown.isEmpty());
-        QCOMPARE(h.dialog.requests.size(), chosen.size() + 1);
-        // The dialog offers the file chosen last.
-        QCOMPARE(h.dialog.requests.last().fileName, h.path(chosen.last()));
-        // A list click silences the voice first; opening leaves it alone.
-        QCOMPARE(h.engine.calls.size(), calls + (click >= 0 ? 1 : 0));
-        if (click >= 0) {
-            QCOMPARE(h.engine.calls.last().text, QString());
-            QCOMPARE(h.engine.calls.last().flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
-        }
+        QCOMPARE(h.dialog.requests.last().fileName, h.path(u"二/a.txt"_qs)); // the last chosen
+        QCOMPARE(h.engine.calls.size(), calls + (key >= 0 ? 1 : 0));         // opening: left alone
         QCOMPARE(h.reading().readingStart(), 0);
-        QCOMPARE(h.reading().isStopped(), click >= 0);
-        QCOMPARE(h.commandRow(), click >= 0 ? u"100"_qs : u"011"_qs);
-        QCOMPARE(control<QPushButton>(h.form, "Cmdlength")->x(),
-                 control<QLabel>(h.form, "Labtxtlength")->x());
+        QCOMPARE(h.commandRow(), key >= 0 ? u"100"_qs : u"011"_qs);
+        QCOMPARE(knob->x(), control(h.form, "Labtxtlength")->x());
     }
 
     void drops_data()
@@ -169,7 +102,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("document"); // null: the box keeps what it had
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("box: three files")
             << false << QString() << QStringList{u"b.txt"_qs, u"a.txt"_qs, u"二/a.txt"_qs} << true
@@ -196,32 +129,26 @@ private Q_SLOTS:
         QTest::newRow("list: text alone is refused")
             << true << u"words"_qs << QStringList{} << false << u"乙"_qs << QStringList{};
     }
-
     void drops()
     {
         QFETCH(bool, onList);
         QFETCH(QString, text);
         QFETCH(QStringList, files);
-        QFETCH(bool, accepted);
         QFETCH(QString, document);
-        QFETCH(QStringList, entries);
-        Harness h;
+        MainWindowHarness h;
         const QString before = h.document();
-        if (document.isNull()) // nothing is shown: the box keeps what it had
+        if (document.isNull())
             document = before;
-        else
-            h.form.documents().loadTextFile(
-                h.path(u"b.txt"_qs)); // still under way: a drop outlasts it
-        QStringList paths;
-        for (const QString& name : files)
-            paths.append(name.contains(u':') ? name : h.path(name));
-        QCOMPARE(drop(onList ? h.list().viewport() : textEdit(h.form)->viewport(), text, paths),
-                 accepted);
-        SETTLE(h);
+        else // still under way when the drop comes: the drop outlasts it
+            h.form.documents().loadTextFile(h.path(u"b.txt"_qs));
+        QTEST(drop(onList ? h.list().viewport() : textEdit(h.form)->viewport(), text, files),
+              "accepted");
+        QVERIFY(h.settle());
         QCOMPARE(h.document(), document);
-        QCOMPARE(h.entries(), entries);
-        QCOMPARE(h.messages.shown.size(), files.contains(u"huge.txt"_qs) ? 1 : 0);
-        if (!h.messages.shown.isEmpty())
+        QTEST(h.entries(), "entries");
+        const bool huge = files.contains(u"huge.txt"_qs);
+        QCOMPARE(h.messages.shown.size(), huge ? 1 : 0);
+        if (huge)
             QCOMPARE(h.messages.shown.first().text,
                      u"这个文件太大了（1024 MB），打不开：本程序最多打开 1024 MB 的文本文件。"_qs);
         QVERIFY(!textEdit(h.form)->isReadOnly());
@@ -233,102 +160,56 @@ private Q_SLOTS:
     // While a file loads, the box takes no edits and says so; then it shows the file.
     void typingDuringLoad()
     {
-        Harness h;
+        MainWindowHarness h;
         const QString line = u"第一行 a line\n"_qs;
-        QFile big(h.path(u"big.txt"_qs));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        const QByteArray bytes = h.gbk.encode(line).repeated(400000);
-        QVERIFY(big.write(bytes) == bytes.size());
-        big.close();
-        h.form.documents().loadTextFile(big.fileName());
+        h.write(u"big.txt"_qs, h.gbk.encode(line).repeated(400000));
+        h.form.documents().loadTextFile(h.path(u"big.txt"_qs));
         QTest::keyClicks(textEdit(h.form), u"typed"_qs);
         QVERIFY(textEdit(h.form)->loadingCaption().startsWith(u"正在打开 … "_qs));
         QVERIFY(!h.document().contains(u"typed"_qs));
-        SETTLE(h);
+        QVERIFY(h.settle());
         QCOMPARE(h.document(), line.repeated(400000));
         QCOMPARE(textEdit(h.form)->loadingCaption(), QString());
         // The box holds few blocks, and the same positions as the plain text.
         QVERIFY(textEdit(h.form)->document()->blockCount() < 400000 / 8);
-        h.form.reading().setReadingStart(line.size() * 3);
-        h.form.reading().read();
+        h.reading().setReadingStart(line.size() * 3);
+        h.reading().read();
         QCOMPARE(textEdit(h.form)->textCursor().selectedText().left(3), u"第一行"_qs);
     }
 
-    // Text dragged inside the box moves, as in any text box, and Ctrl+Z puts it back.
-    void dragInsideMoves()
+    void removal_data()
     {
-        // The offscreen platform's drag never drops; under xvfb-run with -platform xcb it does.
-        if (QGuiApplication::platformName() != u"xcb"_qs)
-            QSKIP("needs a platform that performs drags (xcb)");
-        Harness h;
-        const QString text = u"AAAA BBBB CCCC DDDD EEEE"_qs;
-        h.form.documents().setDocumentText(text);
-        h.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.form));
-        ReadingTextEdit* box = textEdit(h.form);
-        QTextCursor select = box->textCursor();
-        select.setPosition(5);
-        select.setPosition(9, QTextCursor::KeepAnchor);
-        box->setTextCursor(select);
-        const auto at = [box](int position) {
-            QTextCursor c(box->document());
-            c.setPosition(position);
-            return box->cursorRect(c).center();
-        };
-        QWidget* view = box->viewport();
-        QTest::mousePress(view, Qt::LeftButton, {}, at(7));
-        // The drag runs its own loop: the moves and the release come from inside it.
-        QTimer::singleShot(50, view, [&] {
-            QTest::mouseMove(view, at(17));
-            QTest::mouseMove(view, at(20));
-            QTest::mouseRelease(view, Qt::LeftButton, {}, at(20));
-        });
-        QTest::mouseMove(view, at(7) + QPoint(QApplication::startDragDistance() + 2, 0));
-        QTest::mouseMove(view, at(12));
-        QTRY_VERIFY(h.document() != text);
-        QCOMPARE(h.document().size(), text.size());
-        QCOMPARE(h.document().count(u"BBBB"_qs), 1);
-        QVERIFY(h.document().contains(u"EEEE"_qs));
-        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-        QTRY_COMPARE(h.document(), text);
+        QTest::addColumn<QString>("how"); // on the second of two entries
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("right click, Yes") << u"click"_qs << true;
+        QTest::newRow("right click, No") << u"click"_qs << false;
+        QTest::newRow("right click off the entries") << u"off"_qs << true;
+        QTest::newRow("Delete, Yes") << u"Delete"_qs << true;
+        QTest::newRow("Delete, No") << u"Delete"_qs << false;
     }
-
-    void rightClickRemoval_data()
+    void removal()
     {
-        QTest::addColumn<bool>("onEntry");
-        QTest::addColumn<bool>("byKey"); // Delete on the current entry
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("left");
-        using A = MessageBoxPort::Answer;
-        const QStringList both{u"a.txt|a.txt"_qs, u"b.txt|b.txt"_qs};
-        const QStringList first{u"a.txt|a.txt"_qs};
-        QTest::newRow("Yes") << true << false << Answers{A::Yes} << first;
-        QTest::newRow("No") << true << false << Answers{A::No} << both;
-        QTest::newRow("no entry there") << false << false << Answers{A::Yes} << both;
-        QTest::newRow("Delete, Yes") << true << true << Answers{A::Yes} << first;
-        QTest::newRow("Delete, No") << true << true << Answers{A::No} << both;
-    }
-
-    void rightClickRemoval()
-    {
-        QFETCH(bool, onEntry);
-        QFETCH(bool, byKey);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, left);
-        Harness h;
+        QFETCH(QString, how);
+        QFETCH(bool, yes);
+        MainWindowHarness h;
+        h.list().resize(200, 200);
         h.form.documents().addToReadingList(h.path(u"a.txt"_qs));
         h.form.documents().addToReadingList(h.path(u"b.txt"_qs));
-        h.messages.answers = answers;
-        const QPoint at = onEntry ? h.list().visualItemRect(h.entry(1)).center() : QPoint(20, 180);
-        if (byKey) {
-            h.list().setCurrentItem(h.entry(1));
+        h.messages.answers = {yes ? MessageBoxPort::Answer::Yes : MessageBoxPort::Answer::No};
+        QTreeWidgetItem* second = h.list().topLevelItem(1);
+        if (how == u"Delete") {
+            h.list().setCurrentItem(second);
             QTest::keyClick(&h.list(), Qt::Key_Delete);
         } else {
-            QTest::mousePress(h.list().viewport(), Qt::RightButton, {}, at);
+            QTest::mousePress(h.list().viewport(), Qt::RightButton, {},
+                              how == u"off" ? QPoint(20, 180)
+                                            : h.list().visualItemRect(second).center());
         }
-        QCOMPARE(h.entries(), left);
-        QCOMPARE(h.messages.shown.size(), onEntry ? 1 : 0);
-        if (onEntry) {
+        const bool asked = how != u"off";
+        QCOMPARE(h.entries().size(), asked && yes ? 1 : 2);
+        QCOMPARE(h.entries().first(), u"a.txt|a.txt"_qs);
+        QCOMPARE(h.messages.shown.size(), asked ? 1 : 0);
+        if (asked) {
             QCOMPARE(h.messages.shown.first().text, u"把b.txt项从列表中删除吗"_qs);
             QCOMPARE(h.messages.shown.first().defaultButton, MessageBoxPort::Answer::No);
         }

@@ -8,6 +8,7 @@
 #include "fakes/FakeSpeechEngine.h"
 #include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeUrlOpener.h"
+#include "reading/ReadingController.h"
 #include "shell/CaptionButton.h"
 #include "shell/CommandLabel.h"
 #include "shell/DocumentPanel.h"
@@ -20,9 +21,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace lirondo::test {
@@ -72,5 +76,69 @@ inline QTreeWidget* readingListView(const QObject& w)
 {
     return control<QTreeWidget>(w, "ListView1");
 }
+
+// A main window over the fakes, with the tray icon and the browser, and a folder of files
+// that lasts as long as the test program, so that a second window finds what the first kept.
+struct MainWindowHarness : MainWindowFakes
+{
+    MainWindowHarness()
+    {
+        QObject::connect(&form, &MainWindow::programEnded, [this] { ++programEnds; });
+    }
+
+    static QString path(const QString& name = {})
+    {
+        static const QTemporaryDir folder;
+        return folder.filePath(name);
+    }
+    static void write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write a test file");
+    }
+    bool show()
+    {
+        form.show();
+        return QTest::qWaitForWindowActive(&form);
+    }
+    bool settle()
+    {
+        return QTest::qWaitFor([this] { return !form.documents().loadPending(); }, 10000);
+    }
+    bool open(const QString& name)
+    {
+        dialog.answers.append(path(name));
+        form.documents().openFile();
+        return settle();
+    }
+    ReadingController& reading() { return form.reading(); }
+    QString document() const { return form.documents().text(); }
+    QString lastSpoken() const
+    {
+        const auto spoken = engine.spoken();
+        return spoken.isEmpty() ? QString() : spoken.last().text;
+    }
+    QTreeWidget& list() const { return *readingListView(form); }
+    QStringList entries() const // "name|path in the folder"
+    {
+        QStringList rows;
+        for (int i = 0; i < list().topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* entry = list().topLevelItem(i);
+            rows.append(entry->text(0) + u'|' + QDir(path()).relativeFilePath(entry->text(1)));
+        }
+        return rows;
+    }
+    QString commandRow() const // 朗读, 停止, 暂停 enabled
+    {
+        QString row;
+        for (int i : {0, 1, 3})
+            row += command(form, i)->isEnabled() ? u'1' : u'0';
+        return row;
+    }
+
+    int programEnds = 0;
+    MainWindow form{services(), desktop()};
+};
 
 } // namespace lirondo::test
