@@ -81,11 +81,6 @@ inline QTreeWidget* readingListView(const QObject& w)
 // that lasts as long as the test program, so that a second window finds what the first kept.
 struct MainWindowHarness : MainWindowFakes
 {
-    MainWindowHarness()
-    {
-        QObject::connect(&form, &MainWindow::programEnded, [this] { ++programEnds; });
-    }
-
     static QString path(const QString& name = {})
     {
         static const QTemporaryDir folder;
@@ -129,15 +124,7 @@ struct MainWindowHarness : MainWindowFakes
         }
         return rows;
     }
-    QString commandRow() const // 朗读, 停止, 暂停 enabled
-    {
-        QString row;
-        for (int i : {0, 1, 3})
-            row += command(form, i)->isEnabled() ? u'1' : u'0';
-        return row;
-    }
 
-    int programEnds = 0;
     MainWindow form{services(), desktop()};
 };
 
