@@ -39,9 +39,10 @@ QStringList subtitleSuffixes()
 } // namespace
 
 AudioExportCommand::AudioExportCommand(FileDialogPort& dialog, MessageBoxPort& messages,
+                                       QString program, std::function<AudioExportRequest()> request,
                                        QWidget* window)
-    : QObject(window), m_dialog(dialog), m_messages(messages), m_window(window),
-      m_action(new QAction(u"保存为音频…"_s, this))
+    : QObject(window), m_dialog(dialog), m_messages(messages), m_program(std::move(program)),
+      m_request(std::move(request)), m_window(window), m_action(new QAction(u"保存为音频…"_s, this))
 {
     m_action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     m_action->setShortcutContext(Qt::WindowShortcut);
@@ -73,7 +74,7 @@ void AudioExportCommand::trigger()
         m_progress->raise();
         return;
     }
-    const AudioExportRequest what = request ? request() : AudioExportRequest{};
+    const AudioExportRequest what = request();
     if (what.text.trimmed().isEmpty()) {
         m_messages.info(u"没有可朗读的文字，未保存任何文件"_s);
         return;
@@ -139,7 +140,7 @@ bool AudioExportCommand::start(const AudioExportRequest& what, const QString& pa
     m_progress->setLabelText(u"正在保存 %1 …  0%  剩余 --:--"_s.arg(QFileInfo(path).fileName()));
     m_progress->show();
 
-    process->start(program, arguments);
+    process->start(m_program, arguments);
     if (!m_process)
         return false; // it did not start; ended() said why
     // The text goes in as UTF-8; its end tells the child that it has it all.
@@ -201,7 +202,7 @@ void AudioExportCommand::ended(int exitCode, QProcess::ExitStatus status)
             QString why = QString::fromUtf8(m_errors).trimmed();
             why.remove(QRegularExpression(u"^lirondo: "_s, QRegularExpression::MultilineOption));
             if (why.isEmpty())
-                why = u"无法运行 %1"_s.arg(program);
+                why = u"无法运行 %1"_s.arg(m_program);
             m_messages.show({u"保存失败：%1"_s.arg(why),
                              {},
                              MessageBoxPort::Buttons::Ok,

@@ -151,9 +151,7 @@ void MainWindow::connectPanels()
 void MainWindow::setUpAudioExport()
 {
     // From the reading start to the end, or the selection, as it would be read.
-    m_audioExport = new AudioExportCommand(m_services.fileDialog, m_services.messages, this);
-    m_audioExport->program = m_services.appDir + QStringLiteral("/lirondo");
-    m_audioExport->request = [this] {
+    const auto request = [this] {
         AudioExportRequest r;
         // While reading, the selection is the word being heard, not the user's.
         const bool selection = m_documents->hasSelection() && m_reading->isStopped();
@@ -168,6 +166,9 @@ void MainWindow::setUpAudioExport()
         r.mixed = m_readingPanel->mixedReading();
         return r;
     };
+    m_audioExport =
+        new AudioExportCommand(m_services.fileDialog, m_services.messages,
+                               m_services.appDir + QStringLiteral("/lirondo"), request, this);
     m_documents->addContextAction(m_audioExport->action());
     addAction(m_audioExport->action());
 }
