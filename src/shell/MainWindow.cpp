@@ -177,7 +177,7 @@ void MainWindow::load()
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Lirondo"));
     if (!m_reading->setUpVoices()) {
-        m_services.messages.info(QStringLiteral("发生错误，可能你还未安装语音引擎"));
+        m_services.messages.info(tr("发生错误，可能你还未安装语音引擎"));
         m_tickTimer->start();
         return;
     }
