@@ -195,7 +195,7 @@ private Q_SLOTS:
         box->setTextCursor(caret);
         const std::unique_ptr<QMenu> boxMenu(box->createContextMenu());
         QMenu* menu = command.startsWith(u"menu:")   ? boxMenu.get()
-                      : command.startsWith(u"tray:") ? run.form.sideWindows().trayMenu()->mnuTray()
+                      : command.startsWith(u"tray:") ? run.form.sideWindows().trayMenu()->menu()
                                                      : nullptr;
         if (command == u"type") {
             QTest::keyClicks(box, u"xy"_qs);

@@ -44,7 +44,7 @@ private Q_SLOTS:
             h.form.chrome().toggleMaximized();
         h.form.chrome().minimize();
         QVERIFY(h.form.isHidden());
-        QVERIFY(!h.form.sideWindows().trayMenu()->mnuTrayMinimize->isEnabled());
+        QVERIFY(!h.form.sideWindows().trayMenu()->action(TrayMenu::Item::Minimize)->isEnabled());
         h.tray.click(TrayIconPort::Activation::Trigger); // back in the state it was minimized from
         QVERIFY(h.form.isVisible());
         QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), maximized);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         if (closeButton)
             Q_EMIT h.form.chrome().closeClicked();
         else
-            h.form.sideWindows().trayMenu()->mnuTrayClose_Click();
+            h.form.sideWindows().trayMenu()->exit();
         QVERIFY(h.form.isHidden() && !h.tray.visible);
         QCOMPARE(h.engine.calls.size(), calls);
         if (closeButton)
