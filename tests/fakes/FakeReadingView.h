@@ -23,10 +23,7 @@ struct FakeReadingView : ReadingView
     int selectionStart() const override { return selStart; }
     QString selectedText() const override { return document.mid(selStart, selLength); }
     void setCommandEnabled(int index, bool on) override { enabled.at(std::size_t(index)) = on; }
-    void setCommandCaption(int index, const QString& text) override
-    {
-        captions.at(std::size_t(index)) = text;
-    }
+    void setCommandCaption(int i, const QString& s) override { captions.at(std::size_t(i)) = s; }
     bool loopReading() const override { return loop; }
     bool mixedReading() const override { return mixed; }
     void setMixedReadingEnabled(bool on) override { mixedEnabled = on; }

@@ -20,9 +20,7 @@ public:
         int stream = 0;
     };
 
-    explicit FakeSpeechEngine(QList<VoiceInfo> voices = {}, QObject* parent = nullptr)
-        : SpeechEngine(parent), m_voices(std::move(voices))
-    {}
+    explicit FakeSpeechEngine(QList<VoiceInfo> voices = {}) : m_voices(std::move(voices)) {}
 
     QList<VoiceInfo> voices() const override { return m_voices; }
     void setVoice(int position) override

@@ -36,14 +36,10 @@ QList<VoiceInfo> voices(const QString& list)
 const QString kScripts = uR"(
 empty box: nothing; ; read
     -
-from the reading start; abcdef; start:2 read
-    - | × «cdef»2 [011] @2+4
-start at or past the end: ended at once; abc; start:3 read start:9 read
-    - | × [111] @3+0 | - | ×
-pause, resume, end, stop; abc; read pause pause end stop
-    × «abc»2 [011] @0+3 | [001] 继续 ‖ | [011] 暂停 ▶ | [111] | × [100]
-a pause after the end is not let go by read; abc; read end pause read
-    × «abc»2 [011] @0+3 | [111] | [101] 继续 ‖ | × «abc»2 [011]
+from the reading start, or from its end on: ended at once; abcdef; start:2 read start:6 read start:9 read
+    - | × «cdef»2 [011] @2+4 | - | × [111] @6+0 | - | ×
+pause, resume, the end, a pause after it that read does not let go, stop; abc; read pause pause end pause read stop
+    × «abc»2 [011] @0+3 | [001] 继续 ‖ | [011] 暂停 ▶ | [111] | [101] 继续 ‖ | × «abc»2 [011] | × [100]
 mixed: the runs in turn, each in its voice; Hello世界, OK!; mixed read end w:0,2 end w:0,2 end
     - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @5+2 k200 w=世界 | «OK!»4 | @9+2 k280 w=OK | -
 mixed loop: a run per character, again from the start; a中b文; mixed loop read end end end end stop end
@@ -58,10 +54,8 @@ announcement in a mixed run: the run, then the next; Hello世界, OK!; mixed rea
     - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | × × «开会»2 | - | «界, »2 | @7+1 k240 w=, | «OK!»4
 announcement in a paused mixed run; Hello世界, OK!; mixed read end w:1,1 pause ann w:0,1 end pause w:1,1 end
     - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | [101] 继续 ‖ | × × «开会»2 ▶ | - | «界, »2 ‖ | [111] 暂停 ▶ | @7+1 k240 w=, | «OK!»4
-word: selected, the knob and the label follow; 01234abcdefgh; start:5 read w:0,3
-    - | × «abcdefgh»2 [011] @5+8 | @5+3 k192 w=abc
-word of length 0 or past the end; short; read w:2,0 w:50,3
-    × «short»2 [011] @0+5 | - | @5+0 k340
+word: selected, the knob and the label follow, not for length 0, clamped past the end; 01234abcdefgh; start:5 read w:0,3 w:2,0 w:50,3
+    - | × «abcdefgh»2 [011] @5+8 | @5+3 k192 w=abc | - | @13+0 k340 w=
 word inside a surrogate pair: the whole character; ab 😀 cd; read w:4,1 w:0,1 w:3,1
     × «ab 😀 cd»2 [011] @0+8 | @3+2 k190 w=😀 | @0+1 k100 w=a | @3+2 k190 w=😀
 word after the box was emptied: knob and label stay; abcdef; read w:3,2 clear w:20,4
@@ -72,18 +66,13 @@ rate and volume reach the engine, the reading goes on; abc; read rate:-10 rate:1
 
 struct Harness
 {
-    explicit Harness(const QString& list = kEspeak) : engine(voices(list))
-    {
-        reading.setUpVoices();
-    }
+    explicit Harness(const QString& list = kEspeak) : engine(voices(list)) {}
 
     // What a step can change, one entry per kind.
     QStringList observe() const
     {
-        QString row = u"["_s;
-        for (std::size_t i : {0, 1, 3}) // read, stop, pause
-            row += view.enabled.at(i) ? u'1' : u'0';
-        return {row + u']',
+        const auto& on = view.enabled; // read, stop, pause
+        return {u"[%1%2%3]"_s.arg(int(on[0])).arg(int(on[1])).arg(int(on[3])),
                 view.captions[3],
                 engine.paused() ? u"‖"_s : u"▶"_s,
                 u"@%1+%2"_s.arg(view.selStart).arg(view.selLength),
@@ -120,11 +109,10 @@ struct Harness
         ops.at(step.section(u':', 0, 0))(n.value(0).toInt(), n.value(1).toInt());
         QStringList did;
         for (const auto& call : engine.calls.mid(called)) {
-            const bool purge = call.text.isEmpty();
-            const bool usual =
-                call.flags == (purge ? SpeechEngine::PurgeBeforeSpeak : SpeechEngine::Async);
-            did << (purge ? u"×"_s : u"«%1»%2"_s.arg(call.text).arg(call.voice)) +
-                       (usual ? u""_s : u"!"_s);
+            const auto usual =
+                call.text.isEmpty() ? SpeechEngine::PurgeBeforeSpeak : SpeechEngine::Async;
+            did << (call.text.isEmpty() ? u"×"_s : u"«%1»%2"_s.arg(call.text).arg(call.voice)) +
+                       (call.flags == usual ? u""_s : u"!"_s);
         }
         const QStringList after = observe();
         for (qsizetype i = 0; i < after.size(); ++i)
@@ -138,6 +126,7 @@ struct Harness
     FakeReadingView view;
     FakeMessageBox messages;
     ReadingController reading{engine, view, messages, gbk};
+    bool started = reading.setUpVoices();
 };
 
 } // namespace
@@ -147,88 +136,82 @@ class TestReadingController : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void voiceChoice_data();
-    void voiceChoice();
-    void script_data();
-    void script();
-};
+    void voiceChoice_data()
+    {
+        QTest::addColumn<QString>("voiceList");
+        QTest::addColumn<int>("chinese"); // in the voice table, -1: none
+        QTest::addColumn<int>("english");
+        QString many;
+        for (int i = 0; i < 130; ++i)
+            many += u"voice %1|"_s.arg(i);
 
-void TestReadingController::voiceChoice_data()
-{
-    QTest::addColumn<QString>("voiceList");
-    QTest::addColumn<int>("chinese"); // in the voice table, -1: none
-    QTest::addColumn<int>("english");
-    QString many;
-    for (int i = 0; i < 130; ++i)
-        many += u"voice %1|"_s.arg(i);
-
-    QTest::newRow("no voice at all") << "" << -1 << -1;
-    QTest::newRow("only Mike") << "Microsoft Mike" << -1 << 0;
-    QTest::newRow("only Simplified Chinese") << "Microsoft Simplified Chinese" << 0 << -1;
-    QTest::newRow("Mary at 2, Mike at 5")
-        << "a|b|Microsoft Mary|c|中文女声语音(Ch.Female) [单机版]|Microsoft Mike" << 4 << 5;
-    QTest::newRow("case and trailing blank are not taken")
-        << "microsoft mary|Microsoft Mike " << -1 << -1;
-    QTest::newRow("fixed names win over tags")
-        << kEspeak + u"|Microsoft Mike|Microsoft Simplified Chinese"_s << 6 << 5;
-    QTest::newRow("tags: Mandarin, then en-US") << kEspeak << 2 << 4;
-    QTest::newRow("tags: plain en when no en-US") << "Welsh:cy|English:en-GB,en" << -1 << 1;
-    QTest::newRow("empty description: listed under its id") << ":|Microsoft Mike" << -1 << 1;
-    QTest::newRow("tags: zh-CN") << "Putonghua:zh-CN" << 0 << -1;
-    QTest::newRow("more than 21 voices") << many + u"Microsoft Mike"_s << -1 << 130;
-}
-
-void TestReadingController::voiceChoice()
-{
-    QFETCH(QString, voiceList);
-    QFETCH(int, chinese);
-    QFETCH(int, english);
-    Harness h(voiceList);
-    QCOMPARE(h.reading.voiceTable().chinese, chinese);
-    QCOMPARE(h.reading.voiceTable().english, english);
-    QStringList warnings;
-    if (chinese < 0)
-        warnings << u"你的系统中没有装中文语音支持，将无法朗读中文语音！"_s;
-    if (english < 0)
-        warnings << u"你的系统中没有安装安装英文语音库,将无法朗读英文！"_s;
-    QCOMPARE(h.messages.texts(), warnings);
-    QStringList listed;
-    for (const VoiceInfo& voice : h.engine.voices())
-        listed << (voice.description.isEmpty() ? voice.id : voice.description);
-    QCOMPARE(h.view.voices, listed);
-    // The Chinese voice is the one in use and shown, else the English one; mixed reading
-    // needs both.
-    QCOMPARE(h.engine.currentVoice(), chinese >= 0 ? chinese : english);
-    QCOMPARE(h.view.voiceText, chinese >= 0 ? listed.at(chinese) : QString());
-    QCOMPARE(h.view.mixedEnabled, chinese >= 0 && english >= 0);
-    QCOMPARE(h.engine.rate(), -1);
-}
-
-void TestReadingController::script_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("did");
-    const QStringList lines = kScripts.trimmed().split(u'\n');
-    for (qsizetype i = 0; i + 1 < lines.size(); i += 2) {
-        const QStringList row = lines.at(i).split(u';');
-        QTest::newRow(qPrintable(row.at(0)))
-            << row.value(1).trimmed() << row.value(2).trimmed() << lines.at(i + 1).trimmed();
+        QTest::newRow("no voice at all") << "" << -1 << -1;
+        QTest::newRow("only Mike") << "Microsoft Mike" << -1 << 0;
+        QTest::newRow("only Simplified Chinese") << "Microsoft Simplified Chinese" << 0 << -1;
+        QTest::newRow("Mary at 2, Mike at 5")
+            << "a|b|Microsoft Mary|c|中文女声语音(Ch.Female) [单机版]|Microsoft Mike" << 4 << 5;
+        QTest::newRow("case and trailing blank are not taken")
+            << "microsoft mary|Microsoft Mike " << -1 << -1;
+        QTest::newRow("fixed names win over tags")
+            << kEspeak + u"|Microsoft Mike|Microsoft Simplified Chinese"_s << 6 << 5;
+        QTest::newRow("tags: Mandarin, then en-US") << kEspeak << 2 << 4;
+        QTest::newRow("tags: plain en when no en-US") << "Welsh:cy|English:en-GB,en" << -1 << 1;
+        QTest::newRow("empty description: listed under its id") << ":|Microsoft Mike" << -1 << 1;
+        QTest::newRow("tags: zh-CN") << "Putonghua:zh-CN" << 0 << -1;
+        QTest::newRow("more than 21 voices") << many + u"Microsoft Mike"_s << -1 << 130;
     }
-}
 
-void TestReadingController::script()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, steps);
-    QFETCH(QString, did);
-    Harness h;
-    h.view.document = text;
-    QStringList seen;
-    for (const QString& step : steps.split(u' '))
-        seen << h.step(step);
-    QCOMPARE(seen.join(u" | "), did);
-}
+    void voiceChoice()
+    {
+        QFETCH(QString, voiceList);
+        QFETCH(int, chinese);
+        QFETCH(int, english);
+        Harness h(voiceList);
+        QCOMPARE(h.reading.voiceTable().chinese, chinese);
+        QCOMPARE(h.reading.voiceTable().english, english);
+        // A warning for each voice missing, the Chinese one first.
+        const QStringList warnings = {u"你的系统中没有装中文语音支持，将无法朗读中文语音！"_s,
+                                      u"你的系统中没有安装安装英文语音库,将无法朗读英文！"_s};
+        QCOMPARE(h.messages.texts(),
+                 warnings.mid(chinese < 0 ? 0 : 1, int(chinese < 0) + int(english < 0)));
+        QStringList listed;
+        for (const VoiceInfo& voice : h.engine.voices())
+            listed << (voice.description.isEmpty() ? voice.id : voice.description);
+        QCOMPARE(h.view.voices, listed);
+        // The Chinese voice is the one in use and shown, else the English one; mixed reading
+        // needs both.
+        QCOMPARE(h.engine.currentVoice(), chinese >= 0 ? chinese : english);
+        QCOMPARE(h.view.voiceText, chinese >= 0 ? listed.at(chinese) : QString());
+        QCOMPARE(h.view.mixedEnabled, chinese >= 0 && english >= 0);
+        QCOMPARE(h.engine.rate(), -1);
+    }
+
+    void script_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("did");
+        const QStringList lines = kScripts.trimmed().split(u'\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); i += 2) {
+            const QStringList row = lines.at(i).split(u';');
+            QTest::newRow(qPrintable(row.at(0)))
+                << row.value(1).trimmed() << row.value(2).trimmed() << lines.at(i + 1).trimmed();
+        }
+    }
+
+    void script()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, steps);
+        QFETCH(QString, did);
+        Harness h;
+        h.view.document = text;
+        QStringList seen;
+        for (const QString& step : steps.split(u' '))
+            seen << h.step(step);
+        QCOMPARE(seen.join(u" | "), did);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestReadingController)
 #include "tst_reading_controller.moc"
