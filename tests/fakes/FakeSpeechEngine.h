@@ -16,18 +16,13 @@ public:
     {
         QString text;
         SpeakFlags flags;
-        int voice = -1; // current voice at the time of the call
-        int stream = 0;
+        int voice = -1, stream = 0; // the voice current at the time of the call
     };
 
     explicit FakeSpeechEngine(QList<VoiceInfo> voices = {}) : m_voices(std::move(voices)) {}
 
     QList<VoiceInfo> voices() const override { return m_voices; }
-    void setVoice(int position) override
-    {
-        if (position >= 0 && position < m_voices.size())
-            m_voice = position;
-    }
+    void setVoice(int at) override { m_voice = at >= 0 && at < m_voices.size() ? at : m_voice; }
     void setRate(int rate) override { m_rate = rate; }
     void setVolume(int volume) override { m_volume = volume; }
     int speak(const QString& text, SpeakFlags flags) override

@@ -76,8 +76,7 @@ struct Harness
                 view.captions[3],
                 engine.paused() ? u"‖"_s : u"▶"_s,
                 u"@%1+%2"_s.arg(view.selStart).arg(view.selLength),
-                u"k%1"_s.arg(view.knob),
-                u"w="_s + view.word,
+                u"k%1 w=%2"_s.arg(view.knob).arg(view.word),
                 u"rate%1"_s.arg(engine.rate()),
                 u"vol%1 %2"_s.arg(engine.volume()).arg(view.volumeCaption)};
     }
@@ -109,10 +108,10 @@ struct Harness
         ops.at(step.section(u':', 0, 0))(n.value(0).toInt(), n.value(1).toInt());
         QStringList did;
         for (const auto& call : engine.calls.mid(called)) {
-            const auto usual =
+            const auto flag =
                 call.text.isEmpty() ? SpeechEngine::PurgeBeforeSpeak : SpeechEngine::Async;
             did << (call.text.isEmpty() ? u"×"_s : u"«%1»%2"_s.arg(call.text).arg(call.voice)) +
-                       (call.flags == usual ? u""_s : u"!"_s);
+                       (call.flags == flag ? u""_s : u"!"_s);
         }
         const QStringList after = observe();
         for (qsizetype i = 0; i < after.size(); ++i)
@@ -141,9 +140,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("voiceList");
         QTest::addColumn<int>("chinese"); // in the voice table, -1: none
         QTest::addColumn<int>("english");
-        QString many;
-        for (int i = 0; i < 130; ++i)
-            many += u"voice %1|"_s.arg(i);
+        const QString many = QStringList(130, u"a voice"_s).join(u'|');
 
         QTest::newRow("no voice at all") << "" << -1 << -1;
         QTest::newRow("only Mike") << "Microsoft Mike" << -1 << 0;
@@ -158,7 +155,7 @@ private Q_SLOTS:
         QTest::newRow("tags: plain en when no en-US") << "Welsh:cy|English:en-GB,en" << -1 << 1;
         QTest::newRow("empty description: listed under its id") << ":|Microsoft Mike" << -1 << 1;
         QTest::newRow("tags: zh-CN") << "Putonghua:zh-CN" << 0 << -1;
-        QTest::newRow("more than 21 voices") << many + u"Microsoft Mike"_s << -1 << 130;
+        QTest::newRow("more than 21 voices") << many + u"|Microsoft Mike"_s << -1 << 130;
     }
 
     void voiceChoice()
@@ -167,8 +164,8 @@ private Q_SLOTS:
         QFETCH(int, chinese);
         QFETCH(int, english);
         Harness h(voiceList);
-        QCOMPARE(h.reading.voiceTable().chinese, chinese);
-        QCOMPARE(h.reading.voiceTable().english, english);
+        const VoiceTable& table = h.reading.voiceTable();
+        QCOMPARE(std::pair(table.chinese, table.english), std::pair(chinese, english));
         // A warning for each voice missing, the Chinese one first.
         const QStringList warnings = {u"你的系统中没有装中文语音支持，将无法朗读中文语音！"_s,
                                       u"你的系统中没有安装安装英文语音库,将无法朗读英文！"_s};

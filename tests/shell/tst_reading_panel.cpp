@@ -46,8 +46,8 @@ private Q_SLOTS:
     // command under the pointer is lit and framed; the bare panel clears both.
     void hover()
     {
-        const auto colour = [](QWidget* w) {
-            return w->palette().color(QPalette::Active, QPalette::WindowText);
+        const auto colour = [](QWidget* c) {
+            return c->palette().color(QPalette::Active, QPalette::WindowText);
         };
         Window w;
         w.show();
@@ -62,8 +62,7 @@ private Q_SLOTS:
         QVERIFY(popUp->isVisible());
         w.hover(popUp, {3, 3});
         QVERIFY(popUp->isVisible());
-        QVERIFY(!w.panel->childAt(2, 2));
-        w.hover(w.panel, {2, 2});
+        w.hover(w.panel, {2, 2}); // no control there
         QVERIFY(!popUp->isVisible());
 
         CommandLabel* show = w.command(2);
@@ -186,9 +185,8 @@ private Q_SLOTS:
         }
         QCOMPARE(presses.count(), 1);
         QCOMPARE(knob->x(), knobAfter);
-        QCOMPARE(starts.count(), 1);
-        QCOMPARE(starts.first().at(0).toInt(), offset);
-        QCOMPARE(starts.first().at(1).toBool(), key == 0); // a key leaves the focus on the knob
+        // Once, as released unless a key moved it (the focus stays on the knob for the next).
+        QCOMPARE(QList<QVariantList>(starts), QList<QVariantList>({{offset, key == 0}}));
         QCOMPARE(knob->toolTip(), QString::number(offset));
     }
 };

@@ -34,8 +34,8 @@ private Q_SLOTS:
         QFETCH(int, contentLines);
         QFETCH(int, gripLines);
         const auto set = [](const auto&... places) { return ((places ? u"1"_s : u"0"_s) + ...); };
-        const ContentPlaces c =
-            contentPlaces(client, {137, QPoint(176, 32), 56, 32}); // design places
+        // The design's places.
+        const ContentPlaces c = contentPlaces(client, {137, QPoint(176, 32), 56, 32});
         QCOMPARE(set(c.panelTop, c.panelWidth, c.textBoxHeight, c.textBoxWidth, c.volumePopUpTop,
                      c.listFrameHeight, c.listHeight),
                  QString(contentLines, u'1').leftJustified(7, u'0'));
@@ -45,32 +45,27 @@ private Q_SLOTS:
                  QString(gripLines, u'1').leftJustified(6, u'0'));
     }
 
-    void outlineCorners_data()
-    {
-        QTest::addColumn<QSize>("client");
-        QTest::newRow("start size") << QSize(554, 408);
-        QTest::newRow("large") << QSize(1917, 1043);
-    }
-
+    // At the start size and a large one.
     void outlineCorners()
     {
-        QFETCH(QSize, client);
-        const int w = client.width(), h = client.height();
-        const QRegion outline = outlineShape(w, h);
-        // Along each corner's diagonal, the edge passes where a radius of about 26 puts it:
-        // 26 - 26/sqrt(2) = 7.6 pixels in from both edges.
-        const QList<std::pair<QPoint, bool>> points = {
-            {{6, 6}, false},         {{9, 9}, true},         // top left
-            {{w - 7, 6}, false},     {{w - 10, 9}, true},    // top right
-            {{6, h - 7}, false},     {{9, h - 10}, true},    // bottom left
-            {{w - 1, h - 1}, false}, {{w - 3, h - 3}, true}, // bottom right: radius 4.5
-            {{w - 1, h - 7}, true},  {{w - 7, h - 1}, true}, // ... so its straight edges run on
-            {{w - 1, h / 2}, true},  {{w / 2, h - 1}, true}, // the last column and row are in
-        };
-        for (const auto& [point, inside] : points)
-            QVERIFY2(outline.contains(point) == inside,
-                     qPrintable(u"(%1, %2)"_s.arg(point.x()).arg(point.y())));
-        QCOMPARE(outline.boundingRect(), QRect(0, 0, w, h));
+        for (const auto& [w, h] : {std::pair(554, 408), std::pair(1917, 1043)}) {
+            const QRegion outline = outlineShape(w, h);
+            // Along each corner's diagonal, the edge passes where a radius of about 26 puts it:
+            // 26 - 26/sqrt(2) = 7.6 pixels in from both edges.
+            const QList<std::pair<QPoint, bool>> points = {
+                {{6, 6}, false},         {{9, 9}, true},         // top left
+                {{w - 7, 6}, false},     {{w - 10, 9}, true},    // top right
+                {{6, h - 7}, false},     {{9, h - 10}, true},    // bottom left
+                {{w - 1, h - 1}, false}, {{w - 3, h - 3}, true}, // bottom right: radius 4.5
+                {{w - 1, h - 7}, true},  {{w - 7, h - 1}, true}, // ... so its straight edges run on
+                {{w - 1, h / 2}, true},  {{w / 2, h - 1}, true}, // the last column and row are in
+            };
+            for (const auto& [point, inside] : points)
+                QVERIFY2(
+                    outline.contains(point) == inside,
+                    qPrintable(u"%1x%2 at (%3, %4)"_s.arg(w).arg(h).arg(point.x()).arg(point.y())));
+            QCOMPARE(outline.boundingRect(), QRect(0, 0, w, h));
+        }
     }
 
     void gripResize_data()
