@@ -37,31 +37,31 @@ const QString kScripts = uR"(
 empty box: nothing; ; read
     -
 from the reading start, or from its end on: ended at once; abcdef; start:2 read start:6 read start:9 read
-    - | × «cdef»2 [011] @2+4 | - | × [111] @6+0 | - | ×
+    - | × «cdef»2 [011] started @2+4 | - | × [111] @6+0 | - | ×
 pause, resume, the end, a pause after it that read does not let go, stop; abc; read pause pause end pause read stop
-    × «abc»2 [011] @0+3 | [001] 继续 ‖ | [011] 暂停 ▶ | [111] | [101] 继续 ‖ | × «abc»2 [011] | × [100]
+    × «abc»2 [011] started @0+3 | [001] 继续 ‖ | [011] 暂停 ▶ | [111] | [101] 继续 ‖ | × «abc»2 [011] | × [100] stopped
 mixed: the runs in turn, each in its voice; Hello世界, OK!; mixed read end w:0,2 end w:0,2 end
-    - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @5+2 k200 w=世界 | «OK!»4 | @9+2 k280 w=OK | -
+    - | × «Hello»4 [011] started @0+12 | «世界, »2 [111] | @5+2 k200 w=世界 | «OK!»4 | @9+2 k280 w=OK | -
 mixed loop: a run per character, again from the start; a中b文; mixed loop read end end end end stop end
-    - | - | × «a»4 [011] @0+4 | «中»2 [111] | «b»4 | «文»2 | «a»4 | × [100] | -
+    - | - | × «a»4 [011] started @0+4 | «中»2 [111] | «b»4 | «文»2 | «a»4 | × [100] stopped | -
 plain loop: again from the reading start; 0123456789 looped words; loop start:10 read end end w:1,6 stop end
-    - | - | × « looped words»2 [011] @10+13 | « looped words»2 [111] | « looped words»2 | @11+6 k215 w=looped | × [100] | -
+    - | - | × « looped words»2 [011] started @10+13 | « looped words»2 [111] | « looped words»2 | @11+6 k215 w=looped | × [100] stopped | -
 announcement: the reading goes on from the word heard; Hello世界, OK!; read w:6,1 ann w:0,1 end w:1,1 end
-    × «Hello世界, OK!»2 [011] @0+12 | @6+1 k220 w=界 | × × «开会»2 | - | «界, OK!»2 | @7+1 k240 w=, | [111]
+    × «Hello世界, OK!»2 [011] started @0+12 | @6+1 k220 w=界 | × × «开会»2 | - | «界, OK!»2 | @7+1 k240 w=, | [111]
 announcement while paused: heard, then paused again; Hello世界, OK!; read w:6,1 pause ann w:0,1 end pause w:1,1 end
-    × «Hello世界, OK!»2 [011] @0+12 | @6+1 k220 w=界 | [001] 继续 ‖ | × × «开会»2 ▶ | - | «界, OK!»2 ‖ | [011] 暂停 ▶ | @7+1 k240 w=, | [111]
+    × «Hello世界, OK!»2 [011] started @0+12 | @6+1 k220 w=界 | [001] 继续 ‖ | × × «开会»2 ▶ | - | «界, OK!»2 ‖ | [011] 暂停 ▶ | @7+1 k240 w=, | [111]
 announcement in a mixed run: the run, then the next; Hello世界, OK!; mixed read end w:1,1 ann w:0,1 end w:1,1 end
-    - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | × × «开会»2 | - | «界, »2 | @7+1 k240 w=, | «OK!»4
+    - | × «Hello»4 [011] started @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | × × «开会»2 | - | «界, »2 | @7+1 k240 w=, | «OK!»4
 announcement in a paused mixed run; Hello世界, OK!; mixed read end w:1,1 pause ann w:0,1 end pause w:1,1 end
-    - | × «Hello»4 [011] @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | [101] 继续 ‖ | × × «开会»2 ▶ | - | «界, »2 ‖ | [111] 暂停 ▶ | @7+1 k240 w=, | «OK!»4
+    - | × «Hello»4 [011] started @0+12 | «世界, »2 [111] | @6+1 k220 w=界 | [101] 继续 ‖ | × × «开会»2 ▶ | - | «界, »2 ‖ | [111] 暂停 ▶ | @7+1 k240 w=, | «OK!»4
 word: selected, the knob and the label follow, not for length 0, clamped past the end; 01234abcdefgh; start:5 read w:0,3 w:2,0 w:50,3
-    - | × «abcdefgh»2 [011] @5+8 | @5+3 k192 w=abc | - | @13+0 k340 w=
+    - | × «abcdefgh»2 [011] started @5+8 | @5+3 k192 w=abc | - | @13+0 k340 w=
 word inside a surrogate pair: the whole character; ab 😀 cd; read w:4,1 w:0,1 w:3,1
-    × «ab 😀 cd»2 [011] @0+8 | @3+2 k190 w=😀 | @0+1 k100 w=a | @3+2 k190 w=😀
+    × «ab 😀 cd»2 [011] started @0+8 | @3+2 k190 w=😀 | @0+1 k100 w=a | @3+2 k190 w=😀
 word after the box was emptied: knob and label stay; abcdef; read w:3,2 clear w:20,4
-    × «abcdef»2 [011] @0+6 | @3+2 k220 w=de | @0+0 | -
+    × «abcdef»2 [011] started @0+6 | @3+2 k220 w=de | @0+0 | -
 rate and volume reach the engine, the reading goes on; abc; read rate:-10 rate:10 vol:0
-    × «abc»2 [011] @0+3 | rate-10 | rate10 | vol0 音量：0
+    × «abc»2 [011] started @0+3 | rate-10 | rate10 | vol0 音量：0
 )"_s;
 
 struct Harness
@@ -73,6 +73,7 @@ struct Harness
     {
         const auto& on = view.enabled; // read, stop, pause
         return {u"[%1%2%3]"_s.arg(int(on[0])).arg(int(on[1])).arg(int(on[3])),
+                reading.isStopped() ? u"stopped"_s : u"started"_s,
                 view.captions[3],
                 engine.paused() ? u"‖"_s : u"▶"_s,
                 u"@%1+%2"_s.arg(view.selStart).arg(view.selLength),
