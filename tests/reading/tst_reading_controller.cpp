@@ -31,8 +31,15 @@ QList<VoiceInfo> voices(const QString& list)
     return result;
 }
 
-// A row is "name; the text box; the steps", then what each step did (Harness::step), by |.
-// The espeak-like voices: Chinese 2, English 4. The knob's track: 100 to 340.
+// A row is "name; the text box; the steps" and, on the next line, what each step did, split
+// by "|" ("-": nothing). Steps: read, stop, pause (the pause/resume command), end (the engine's
+// end of its last stream), w:at,length (a word heard in it), start:n (the reading start), rate:n,
+// vol:n, mixed and loop (tick the box), clear (empty the text box), ann (an announcement).
+// What a step did: × a purge, «text»n the text spoken with voice n ("!" after either: without
+// its usual flag), then what changed: [read stop pause] enabled, started/stopped, the pause
+// command's caption, the engine paused ‖ or playing ▶, @start+length the selection, k the knob
+// and w= the word label, the engine's rate and volume with the volume caption.
+// The espeak-like voices: Chinese 2, English 4. The knob's track runs from 100, 240 wide.
 const QString kScripts = uR"(
 empty box: nothing; ; read
     -
@@ -82,8 +89,7 @@ struct Harness
                 u"vol%1 %2"_s.arg(engine.volume()).arg(view.volumeCaption)};
     }
 
-    // Runs one step ("read", "w:3,2" ...) and tells what it did: each purge (×) and text
-    // said («text»voice), then each entry of observe() that changed.
+    // Runs one step ("read", "w:3,2" ...) and tells what it did, as the table writes it.
     QString step(const QString& step)
     {
         const std::map<QString, std::function<void(int, int)>> ops = {

@@ -143,9 +143,9 @@ private Q_SLOTS:
         QVERIFY(label->width() >= 57); // never narrower than its design
         QCOMPARE(label->text(), whole ? word : label->text().left(label->text().size() - 1) + u'…');
         QVERIFY(word.size() > 3 || label->font().pointSize() == 42);
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
-        QCOMPARE(a->text(QAccessible::Name), u"正在朗读的词"_s);
-        QCOMPARE(a->text(QAccessible::Description), word);
+        // Read out whole, even when shown cut short.
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description),
+                 word);
     }
 
     void knobReportsTheReadingStart_data()
