@@ -2,7 +2,7 @@
 
 namespace lirondo {
 
-QString FileNameOf(const QString& path)
+QString backslashFileName(const QString& path)
 {
     // The first tail of the path that starts with a backslash is the one after the last
     // backslash.
@@ -14,7 +14,7 @@ QString readingListName(const QString& path)
 {
     QString backslashed = path;
     backslashed.replace(u'/', u'\\');
-    return FileNameOf(backslashed);
+    return backslashFileName(backslashed);
 }
 
 } // namespace lirondo

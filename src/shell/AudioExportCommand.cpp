@@ -39,9 +39,11 @@ QStringList subtitleSuffixes()
 } // namespace
 
 AudioExportCommand::AudioExportCommand(FileDialogPort& dialog, MessageBoxPort& messages,
+                                       QString program, std::function<AudioExportRequest()> request,
                                        QWidget* window)
-    : QObject(window), m_dialog(dialog), m_messages(messages), m_window(window),
-      m_action(new QAction(u"保存为音频…"_s, this))
+    : QObject(window), m_dialog(dialog), m_messages(messages), m_program(std::move(program)),
+      m_request(std::move(request)), m_window(window),
+      m_action(new QAction(tr("保存为音频…"), this))
 {
     m_action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     m_action->setShortcutContext(Qt::WindowShortcut);
@@ -73,15 +75,15 @@ void AudioExportCommand::trigger()
         m_progress->raise();
         return;
     }
-    const AudioExportRequest what = request ? request() : AudioExportRequest{};
+    const AudioExportRequest what = request();
     if (what.text.trimmed().isEmpty()) {
-        m_messages.info(u"没有可朗读的文字，未保存任何文件"_s);
+        m_messages.info(tr("没有可朗读的文字，未保存任何文件"));
         return;
     }
     FileDialogPort::OpenRequest ask;
-    ask.title = u"保存为音频"_s;
-    ask.filter = u"MP3 音频|*.mp3|FLAC 音频|*.flac|Ogg Vorbis 音频|*.ogg|Opus 音频|*.opus|"
-                 "WAV 音频|*.wav"_s;
+    ask.title = tr("保存为音频");
+    ask.filter = tr("MP3 音频|*.mp3|FLAC 音频|*.flac|Ogg Vorbis 音频|*.ogg|Opus 音频|*.opus|"
+                    "WAV 音频|*.wav");
     ask.fileName = QDir::home().filePath(u"朗读.mp3"_s);
     const std::optional<QString> path = m_dialog.getSaveFileName(ask);
     if (!path || path->isEmpty())
@@ -126,8 +128,8 @@ bool AudioExportCommand::start(const AudioExportRequest& what, const QString& pa
 
     if (!m_progress) {
         m_progress = new QProgressDialog(m_window);
-        m_progress->setWindowTitle(u"保存为音频"_s);
-        m_progress->setCancelButtonText(u"取消"_s);
+        m_progress->setWindowTitle(tr("保存为音频"));
+        m_progress->setCancelButtonText(tr("取消"));
         m_progress->setRange(0, 1000);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
@@ -136,10 +138,10 @@ bool AudioExportCommand::start(const AudioExportRequest& what, const QString& pa
         connect(m_progress, &QProgressDialog::canceled, this, &AudioExportCommand::cancel);
     }
     m_progress->setValue(0);
-    m_progress->setLabelText(u"正在保存 %1 …  0%  剩余 --:--"_s.arg(QFileInfo(path).fileName()));
+    m_progress->setLabelText(tr("正在保存 %1 …  0%  剩余 --:--").arg(QFileInfo(path).fileName()));
     m_progress->show();
 
-    process->start(program, arguments);
+    process->start(m_program, arguments);
     if (!m_process)
         return false; // it did not start; ended() said why
     // The text goes in as UTF-8; its end tells the child that it has it all.
@@ -162,8 +164,9 @@ void AudioExportCommand::readProgress()
             if (ok1 && ok2 && m_progress && !m_cancelled) {
                 const int permille = std::clamp(int(std::lround(fraction * 1000)), 0, 1000);
                 m_progress->setValue(permille);
-                m_progress->setLabelText(u"正在保存 %1 …  %2%  剩余 %3"_s.arg(
-                    QFileInfo(m_path).fileName(), QString::number(permille / 10), timeLeft(left)));
+                m_progress->setLabelText(tr("正在保存 %1 …  %2%  剩余 %3")
+                                             .arg(QFileInfo(m_path).fileName(),
+                                                  QString::number(permille / 10), timeLeft(left)));
             }
             continue;
         }
@@ -201,8 +204,8 @@ void AudioExportCommand::ended(int exitCode, QProcess::ExitStatus status)
             QString why = QString::fromUtf8(m_errors).trimmed();
             why.remove(QRegularExpression(u"^lirondo: "_s, QRegularExpression::MultilineOption));
             if (why.isEmpty())
-                why = u"无法运行 %1"_s.arg(program);
-            m_messages.show({u"保存失败：%1"_s.arg(why),
+                why = tr("无法运行 %1").arg(m_program);
+            m_messages.show({tr("保存失败：%1").arg(why),
                              {},
                              MessageBoxPort::Buttons::Ok,
                              MessageBoxPort::Icon::Warning,

@@ -35,13 +35,15 @@ class AudioExportCommand : public QObject
 {
     Q_OBJECT
 public:
-    AudioExportCommand(FileDialogPort& dialog, MessageBoxPort& messages, QWidget* window);
+    // `program` is the program run for the export (`lirondo`); `request` says what to
+    // read, asked for when the command is given.
+    AudioExportCommand(FileDialogPort& dialog, MessageBoxPort& messages, QString program,
+                       std::function<AudioExportRequest()> request, QWidget* window);
     ~AudioExportCommand() override;
 
-    // The program run for the export (`lirondo`).
-    QString program;
-    // What to read, asked for when the command is given.
-    std::function<AudioExportRequest()> request;
+    void setProgram(const QString& program) { m_program = program; }
+    // What the command would export now.
+    AudioExportRequest request() const { return m_request ? m_request() : AudioExportRequest{}; }
 
     // The command, with its shortcut, for menus and the window.
     QAction* action() const { return m_action; }
@@ -64,6 +66,8 @@ private:
 
     FileDialogPort& m_dialog;
     MessageBoxPort& m_messages;
+    QString m_program;
+    std::function<AudioExportRequest()> m_request;
     QWidget* m_window;
     QAction* m_action;
     QPointer<QProcess> m_process;

@@ -38,7 +38,7 @@ QStringList existingFiles(const QStringList& paths)
 QString inMegabytes(qint64 bytes)
 {
     return QString::number(double(bytes) / (1 << 20), 'f', bytes < (10 << 20) ? 1 : 0) +
-           QStringLiteral(" MB");
+           DocumentPanel::tr(" MB");
 }
 
 } // namespace
@@ -49,7 +49,7 @@ DocumentPanel::DocumentPanel(QWidget& window, MessageBoxPort& messages, const Gb
 {
     m_textEdit = new ReadingTextEdit(&window);
     m_textEdit->setObjectName(QStringLiteral("Texten"));
-    m_textEdit->setAccessibleName(QStringLiteral("朗读文本"));
+    m_textEdit->setAccessibleName(tr("朗读文本"));
     m_textEdit->setGeometry(twipsRect(2640, 480, 5412, 3012));
     m_textEdit->showUsageNote();
     connect(m_textEdit, &QPlainTextEdit::textChanged, this, [this] { m_textCacheValid = false; });
@@ -183,10 +183,9 @@ void DocumentPanel::loadFailed(TextFileStatus status, qint64 size)
     if (status != TextFileStatus::TooLarge)
         return;
     MessageBoxPort::Request tooLarge;
-    tooLarge.text =
-        size > 0 ? QStringLiteral("这个文件太大了（%1），打不开：本程序最多打开 %2 的文本文件。")
-                       .arg(inMegabytes(size), inMegabytes(m_textLoader->maxBytes()))
-                 : QStringLiteral("这个文件太大了，内存装不下，打不开。");
+    tooLarge.text = size > 0 ? tr("这个文件太大了（%1），打不开：本程序最多打开 %2 的文本文件。")
+                                   .arg(inMegabytes(size), inMegabytes(m_textLoader->maxBytes()))
+                             : tr("这个文件太大了，内存装不下，打不开。");
     tooLarge.icon = MessageBoxPort::Icon::Warning;
     m_messages.show(tooLarge);
 }
@@ -194,8 +193,8 @@ void DocumentPanel::loadFailed(TextFileStatus status, qint64 size)
 void DocumentPanel::openFile()
 {
     m_dialog.CancelError = true;
-    m_dialog.DialogTitle = QStringLiteral("请选择你要打开的文件");
-    m_dialog.Filter = QStringLiteral("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
+    m_dialog.DialogTitle = tr("请选择你要打开的文件");
+    m_dialog.Filter = tr("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
     m_dialog.FilterIndex = 1;
     m_dialog.InitDir = m_appDir;
     if (m_openHistory)
@@ -254,7 +253,7 @@ void DocumentPanel::showNotice(const QString& text)
     if (!m_notice) {
         m_notice = new QLabel(m_textEdit);
         m_notice->setObjectName(QStringLiteral("notice"));
-        m_notice->setAccessibleName(QStringLiteral("提示"));
+        m_notice->setAccessibleName(tr("提示"));
         m_notice->setAutoFillBackground(true);
         m_notice->setStyleSheet(
             QStringLiteral("background: #fff3c0; color: #5a3c00; padding: 2px;"));

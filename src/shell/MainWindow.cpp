@@ -151,9 +151,7 @@ void MainWindow::connectPanels()
 void MainWindow::setUpAudioExport()
 {
     // From the reading start to the end, or the selection, as it would be read.
-    m_audioExport = new AudioExportCommand(m_services.fileDialog, m_services.messages, this);
-    m_audioExport->program = m_services.appDir + QStringLiteral("/lirondo");
-    m_audioExport->request = [this] {
+    const auto request = [this] {
         AudioExportRequest r;
         // While reading, the selection is the word being heard, not the user's.
         const bool selection = m_documents->hasSelection() && m_reading->isStopped();
@@ -168,6 +166,9 @@ void MainWindow::setUpAudioExport()
         r.mixed = m_readingPanel->mixedReading();
         return r;
     };
+    m_audioExport =
+        new AudioExportCommand(m_services.fileDialog, m_services.messages,
+                               m_services.appDir + QStringLiteral("/lirondo"), request, this);
     m_documents->addContextAction(m_audioExport->action());
     addAction(m_audioExport->action());
 }
@@ -176,7 +177,7 @@ void MainWindow::load()
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Lirondo"));
     if (!m_reading->setUpVoices()) {
-        m_services.messages.info(QStringLiteral("发生错误，可能你还未安装语音引擎"));
+        m_services.messages.info(tr("发生错误，可能你还未安装语音引擎"));
         m_tickTimer->start();
         return;
     }

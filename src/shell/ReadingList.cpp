@@ -30,17 +30,17 @@ void setLabelColour(QWidget* label, const QColor& colour)
 } // namespace
 
 ReadingList::ReadingList(MessageBoxPort& messages, QWidget* window)
-    : QGroupBox(QStringLiteral("朗读列表"), window), m_messages(messages)
+    : QGroupBox(tr("朗读列表"), window), m_messages(messages)
 {
     setObjectName(QStringLiteral("Frame1"));
     setGeometry(twipsRect(240, 480, 2172, 3252));
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setAccessibleName(QStringLiteral("朗读列表"));
+    m_list->setAccessibleName(tr("朗读列表"));
     m_list->setGeometry(twipsRect(120, 720, 1932, 2412));
     m_list->setRootIsDecorated(false);
     m_list->setColumnCount(2);
-    m_openCommand = new CommandLabel(QStringLiteral("打开文本"), 0, this);
+    m_openCommand = new CommandLabel(tr("打开文本"), 0, this);
     m_openCommand->setObjectName(QStringLiteral("Label5"));
     m_openCommand->setGeometry(twipsRect(960, 240, 1152, 276));
     QFont openFont(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"),
@@ -55,7 +55,7 @@ ReadingList::ReadingList(MessageBoxPort& messages, QWidget* window)
 
     // File name over two thirds of the list's width, path over all of it.
     const int listWidth = m_list->width();
-    m_list->setHeaderLabels({QStringLiteral("文件名"), QStringLiteral("路径")});
+    m_list->setHeaderLabels({tr("文件名"), tr("路径")});
     m_list->header()->setStretchLastSection(false);
     m_list->setColumnWidth(0, vbRoundToInt(2.0 * listWidth) / 3);
     m_list->setColumnWidth(1, listWidth);
@@ -177,8 +177,8 @@ bool ReadingList::removalConfirmed(const QTreeWidgetItem* entry) const
     if (entry == nullptr)
         return false;
     MessageBoxPort::Request question;
-    question.text = QStringLiteral("把") + entry->text(0) + QStringLiteral("项从列表中删除吗");
-    question.title = QStringLiteral("提示");
+    question.text = tr("把%1项从列表中删除吗").arg(entry->text(0));
+    question.title = tr("提示");
     question.buttons = MessageBoxPort::Buttons::YesNo;
     question.icon = MessageBoxPort::Icon::Information;
     question.defaultButton = MessageBoxPort::Answer::No;

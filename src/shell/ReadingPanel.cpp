@@ -35,7 +35,7 @@ ReadingPanel::ReadingPanel(QWidget* window, std::function<int()> textLength)
     : QWidget(window), m_textLength(std::move(textLength))
 {
     setObjectName(QStringLiteral("Picture2"));
-    setAccessibleName(QStringLiteral("朗读控制"));
+    setAccessibleName(tr("朗读控制"));
     setGeometry(twipsRect(240, 3840, 7692, 2052));
     setMouseTracking(true);
     installEventFilter(this);
@@ -60,17 +60,17 @@ ReadingPanel::~ReadingPanel() = default;
 
 void ReadingPanel::createLocator()
 {
-    m_locatorCaption = new QLabel(QStringLiteral("朗读光标定位："), this);
+    m_locatorCaption = new QLabel(tr("朗读光标定位："), this);
     m_locatorCaption->setGeometry(twipsRect(0, 120, 1260, 180));
     setTextColour(m_locatorCaption, kMagenta);
     m_track = new QLabel(QStringLiteral(" "), this);
     m_track->setObjectName(QStringLiteral("Labtxtlength"));
-    m_track->setAccessibleName(QStringLiteral("朗读光标定位"));
+    m_track->setAccessibleName(tr("朗读光标定位"));
     m_track->setGeometry(twipsRect(2280, 120, 2892, 60));
     m_track->setFrameShape(QFrame::Box);
     m_knob = new QPushButton(QStringLiteral(" "), this);
     m_knob->setObjectName(QStringLiteral("Cmdlength"));
-    m_knob->setAccessibleName(QStringLiteral("朗读光标"));
+    m_knob->setAccessibleName(tr("朗读光标"));
     m_knob->setGeometry(twipsRect(2280, 0, 156, 312));
     m_knob->setStyleSheet(QStringLiteral("background-color: rgb(0, 255, 0); border: none;"));
     // The knob takes every button itself: the press grabs the pointer, so the moves and
@@ -82,9 +82,8 @@ void ReadingPanel::createLocator()
 void ReadingPanel::createCommandRow()
 {
     // Left to right: read, stop, pause, show character, about.
-    const std::array<QString, 5> captions = {QStringLiteral("朗读"), QStringLiteral("停止"),
-                                             QStringLiteral("显示精灵"), QStringLiteral("暂停"),
-                                             QStringLiteral("关于")};
+    const std::array<QString, 5> captions = {tr("朗读"), tr("停止"), tr("显示精灵"), tr("暂停"),
+                                             tr("关于")};
     const std::array<int, 5> lefts = {120, 1200, 3360, 2280, 5040};
     for (int i = 0; i < 5; ++i) {
         auto* label = new CommandLabel(captions[i], i, this);
@@ -107,16 +106,16 @@ void ReadingPanel::createCommandRow()
 
 void ReadingPanel::createSettings()
 {
-    m_rateCaption = new QLabel(QStringLiteral("朗读速度:"), this);
+    m_rateCaption = new QLabel(tr("朗读速度:"), this);
     m_rateCaption->setGeometry(twipsRect(0, 1080, 972, 252));
-    m_voiceCaption = new QLabel(QStringLiteral("语音选项:"), this);
+    m_voiceCaption = new QLabel(tr("语音选项:"), this);
     m_voiceCaption->setGeometry(twipsRect(0, 1560, 972, 252));
     setTextColour(m_rateCaption, kMagenta);
     setTextColour(m_voiceCaption, kMagenta);
 
     m_rateSlider = new QSlider(Qt::Horizontal, this);
     m_rateSlider->setObjectName(QStringLiteral("Slider1"));
-    m_rateSlider->setAccessibleName(QStringLiteral("朗读速度"));
+    m_rateSlider->setAccessibleName(tr("朗读速度"));
     m_rateSlider->setGeometry(twipsRect(960, 840, 3132, 588));
     m_rateSlider->setRange(-10, 10);
     m_rateSlider->setValue(-1);
@@ -126,7 +125,7 @@ void ReadingPanel::createSettings()
     m_rateSlider->setTickPosition(QSlider::TicksBelow);
     connect(m_rateSlider, &QSlider::valueChanged, this, &ReadingPanel::rateChanged);
 
-    m_mixedCheck = new QCheckBox(QStringLiteral("中英文混读"), this);
+    m_mixedCheck = new QCheckBox(tr("中英文混读"), this);
     m_mixedCheck->setObjectName(QStringLiteral("Check2"));
     m_mixedCheck->setGeometry(twipsRect(4440, 1080, 1212, 252));
     m_mixedCheck->setEnabled(false);
@@ -134,18 +133,18 @@ void ReadingPanel::createSettings()
 
     m_voiceList = new QComboBox(this);
     m_voiceList->setObjectName(QStringLiteral("Combo1"));
-    m_voiceList->setAccessibleName(QStringLiteral("语音选项"));
+    m_voiceList->setAccessibleName(tr("语音选项"));
     m_voiceList->setGeometry(twipsRect(960, 1560, 3132, 276));
     connect(m_voiceList, &QComboBox::activated, this, &ReadingPanel::voiceChosen);
 
-    m_loopCheck = new QCheckBox(QStringLiteral("循环朗读"), this);
+    m_loopCheck = new QCheckBox(tr("循环朗读"), this);
     m_loopCheck->setObjectName(QStringLiteral("Check1"));
     m_loopCheck->setGeometry(twipsRect(4440, 1560, 1092, 252));
     setTextColour(m_loopCheck, kMagenta);
 
     m_speaker = new QLabel(this);
     m_speaker->setObjectName(QStringLiteral("Imavoice"));
-    m_speaker->setAccessibleName(QStringLiteral("音量"));
+    m_speaker->setAccessibleName(tr("音量"));
     m_speaker->setGeometry(twipsRect(6000, 840, 264, 228));
     m_speaker->setPixmap(skinPicture("Imavoice"));
     m_speaker->setMouseTracking(true);
@@ -153,7 +152,7 @@ void ReadingPanel::createSettings()
 
     m_wordLabel = new QLabel(QStringLiteral(" "), this);
     m_wordLabel->setObjectName(QStringLiteral("Label1"));
-    m_wordLabel->setAccessibleName(QStringLiteral("正在朗读的词"));
+    m_wordLabel->setAccessibleName(tr("正在朗读的词"));
     m_wordLabel->setGeometry(twipsRect(6480, 960, 852, 900));
     QFont wordFont(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"),
                                QStringLiteral("AR PL UMing CN")});
@@ -177,7 +176,7 @@ void ReadingPanel::createHoverFrame()
     for (std::size_t i = 0; i < m_hoverLines.size(); ++i) {
         auto* line = new QWidget(this);
         line->setObjectName(QStringLiteral("Line%1").arg(i + 1));
-        line->setAccessibleName(QStringLiteral("悬停框线"));
+        line->setAccessibleName(tr("悬停框线"));
         line->setAutoFillBackground(true);
         QPalette palette = line->palette();
         palette.setColor(QPalette::Window, colours[i]);

@@ -36,26 +36,22 @@ ReadingShortcuts::ReadingShortcuts(MainWindow& window) : m_form(window)
     const QKeySequence louder(Qt::CTRL | Qt::SHIFT | Qt::Key_Up);
     const QKeySequence quieter(Qt::CTRL | Qt::SHIFT | Qt::Key_Down);
 
-    addAction(QStringLiteral("打开文本"), {open}, [this] { m_form.documents().openFile(); });
-    addAction(QStringLiteral("朗读"), {read}, [this] { command(ReadingController::Read); });
-    QAction* caret =
-        addAction(QStringLiteral("从光标处朗读"), {fromCaret}, [this] { readFromCaret(); });
-    m_readSelection = addAction(QStringLiteral("朗读选中文字"), {}, [this] { readSelection(); });
-    addAction(QStringLiteral("暂停/继续"), {pause}, [this] { pauseOrResume(); });
+    addAction(tr("打开文本"), {open}, [this] { m_form.documents().openFile(); });
+    addAction(tr("朗读"), {read}, [this] { command(ReadingController::Read); });
+    QAction* caret = addAction(tr("从光标处朗读"), {fromCaret}, [this] { readFromCaret(); });
+    m_readSelection = addAction(tr("朗读选中文字"), {}, [this] { readSelection(); });
+    addAction(tr("暂停/继续"), {pause}, [this] { pauseOrResume(); });
     // Escape belongs to the reading only while it can be stopped.
-    m_stop =
-        addAction(QStringLiteral("停止"), {stop}, [this] { command(ReadingController::Stop); });
+    m_stop = addAction(tr("停止"), {stop}, [this] { command(ReadingController::Stop); });
     m_stop->setEnabled(m_form.readingPanel().commandEnabled(ReadingController::Stop));
-    addAction(QStringLiteral("上一句"), {QKeySequence(Qt::ALT | Qt::Key_Left)},
-              [this] { stepSentence(-1); });
-    addAction(QStringLiteral("下一句"), {QKeySequence(Qt::ALT | Qt::Key_Right)},
-              [this] { stepSentence(1); });
-    addAction(QStringLiteral("加快"), {faster, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+    addAction(tr("上一句"), {QKeySequence(Qt::ALT | Qt::Key_Left)}, [this] { stepSentence(-1); });
+    addAction(tr("下一句"), {QKeySequence(Qt::ALT | Qt::Key_Right)}, [this] { stepSentence(1); });
+    addAction(tr("加快"), {faster, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
               [this] { stepSlider(true, 1); });
-    addAction(QStringLiteral("减慢"), {slower}, [this] { stepSlider(true, -1); });
-    addAction(QStringLiteral("音量加大"), {louder}, [this] { stepSlider(false, 1); });
-    addAction(QStringLiteral("音量减小"), {quieter}, [this] { stepSlider(false, -1); });
-    addAction(QStringLiteral("朗读剪贴板"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+    addAction(tr("减慢"), {slower}, [this] { stepSlider(true, -1); });
+    addAction(tr("音量加大"), {louder}, [this] { stepSlider(false, 1); });
+    addAction(tr("音量减小"), {quieter}, [this] { stepSlider(false, -1); });
+    addAction(tr("朗读剪贴板"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
               [this] { readClipboard(); });
 
     DocumentPanel& documents = m_form.documents();
@@ -70,18 +66,15 @@ ReadingShortcuts::ReadingShortcuts(MainWindow& window) : m_form(window)
             m_stop->setEnabled(enabled);
     });
 
-    documents.setOpenToolTip(QStringLiteral("打开文本（%1）").arg(keyText(open)));
+    documents.setOpenToolTip(tr("打开文本（%1）").arg(keyText(open)));
     panel.setCommandToolTip(
         ReadingController::Read,
-        QStringLiteral("朗读（%1），从光标处朗读（%2）").arg(keyText(read), keyText(fromCaret)));
-    panel.setCommandToolTip(ReadingController::Stop,
-                            QStringLiteral("停止（%1）").arg(keyText(stop)));
+        tr("朗读（%1），从光标处朗读（%2）").arg(keyText(read), keyText(fromCaret)));
+    panel.setCommandToolTip(ReadingController::Stop, tr("停止（%1）").arg(keyText(stop)));
     panel.setCommandToolTip(ReadingController::PauseResume,
-                            QStringLiteral("暂停/继续（%1）").arg(keyText(pause)));
-    panel.setRateToolTip(
-        QStringLiteral("加快（%1），减慢（%2）").arg(keyText(faster), keyText(slower)));
-    panel.setVolumeToolTip(
-        QStringLiteral("音量加大（%1），减小（%2）").arg(keyText(louder), keyText(quieter)));
+                            tr("暂停/继续（%1）").arg(keyText(pause)));
+    panel.setRateToolTip(tr("加快（%1），减慢（%2）").arg(keyText(faster), keyText(slower)));
+    panel.setVolumeToolTip(tr("音量加大（%1），减小（%2）").arg(keyText(louder), keyText(quieter)));
 }
 
 ReadingShortcuts::~ReadingShortcuts() = default;

@@ -123,7 +123,7 @@ void ReadingTextEdit::setLoadingProgress(int percent)
 {
     if (!m_loading)
         return;
-    m_progressLine->setText(QStringLiteral("正在打开 … %1%").arg(percent));
+    m_progressLine->setText(tr("正在打开 … %1%").arg(percent));
     m_progressLine->adjustSize();
     const QRect area = viewport()->geometry();
     m_progressLine->move(area.left(), area.bottom() + 1 - m_progressLine->height());
@@ -256,23 +256,23 @@ void ReadingTextEdit::contextMenuEvent(QContextMenuEvent* event)
 
 void ReadingTextEdit::showUsageNote()
 {
-    setPlainText(QStringLiteral(
-        "Lirondo 使用说明\n"
-        "\n"
-        "一、需要安装的组件\n"
-        "    朗读需要语音引擎和至少一种语音。本程序使用 espeak-ng 语音引擎，"
-        "它自带中文（普通话）和英文语音；还需要一个声音服务（PulseAudio 或 PipeWire）。\n"
-        "\n"
-        "二、联系我们\n"
-        "    有问题或建议，请点击下方的“关于”，在窗口里点“给我发信息”给我们写信。\n"
-        "\n"
-        "三、使用方法\n"
-        "    1. 在这个文本框里输入或粘贴文字，或者点击“打开文本”打开一个文本文件，"
-        "也可以把文本文件拖到这里。\n"
-        "    2. 在“语音选项”里选择一种语音。\n"
-        "    3. 点击“朗读”开始朗读，“暂停”“继续”“停止”控制朗读。\n"
-        "    4. 朗读中文时，请把朗读速度调到最慢。\n"
-        "    5. 同时有中文和英文语音时，勾选“中英文混读”，中文和英文会各用各的语音朗读。\n"));
+    setPlainText(
+        tr("Lirondo 使用说明\n"
+           "\n"
+           "一、需要安装的组件\n"
+           "    朗读需要语音引擎和至少一种语音。本程序使用 espeak-ng 语音引擎，"
+           "它自带中文（普通话）和英文语音；还需要一个声音服务（PulseAudio 或 PipeWire）。\n"
+           "\n"
+           "二、联系我们\n"
+           "    有问题或建议，请点击下方的“关于”，在窗口里点“给我发信息”给我们写信。\n"
+           "\n"
+           "三、使用方法\n"
+           "    1. 在这个文本框里输入或粘贴文字，或者点击“打开文本”打开一个文本文件，"
+           "也可以把文本文件拖到这里。\n"
+           "    2. 在“语音选项”里选择一种语音。\n"
+           "    3. 点击“朗读”开始朗读，“暂停”“继续”“停止”控制朗读。\n"
+           "    4. 朗读中文时，请把朗读速度调到最慢。\n"
+           "    5. 同时有中文和英文语音时，勾选“中英文混读”，中文和英文会各用各的语音朗读。\n"));
 }
 
 } // namespace lirondo

@@ -158,7 +158,7 @@ void SessionKeeper::fileShown(const QString& path)
     m_store.addRecentFile(path);
     if (m_position > 0 && m_position < m_form.documents().text().size()) {
         const int at = static_cast<int>(m_position);
-        m_form.setReadingStart(at, QStringLiteral("从上次停下的地方接着读：%1").arg(at));
+        m_form.setReadingStart(at, tr("从上次停下的地方接着读：%1").arg(at));
     } else {
         m_position = 0;
     }

@@ -27,15 +27,15 @@ bool SideWindows::installTray()
     if (!m_services.trayIcon)
         return false;
     m_trayIcon = std::make_unique<TrayIcon>(*m_services.trayIcon);
-    const bool present = m_trayIcon->TrayAdd(m_window, trayMenu()->mnuTray());
-    m_trayIcon->TrayTip(QStringLiteral("Lirondo"));
+    const bool present = m_trayIcon->install(m_window, trayMenu()->menu());
+    m_trayIcon->setToolTip(QStringLiteral("Lirondo"));
     return present;
 }
 
 void SideWindows::removeTray()
 {
     if (m_trayIcon)
-        m_trayIcon->TrayRemove();
+        m_trayIcon->remove();
 }
 
 void SideWindows::followWindowState(WindowState state)

@@ -28,15 +28,15 @@ QWidget* makeLine(QWidget* parent, const QString& name, const QRect& geometry)
 VolumePopUp::VolumePopUp(QWidget* window) : QWidget(window)
 {
     setObjectName(QStringLiteral("Picture1"));
-    setAccessibleName(QStringLiteral("音量调节"));
+    setAccessibleName(tr("音量调节"));
     setGeometry(twipsRect(6120, 3360, 1092, 1572));
     setAutoFillBackground(true);
-    m_caption = new QLabel(QStringLiteral("音量："), this);
+    m_caption = new QLabel(tr("音量："), this);
     m_caption->setObjectName(QStringLiteral("Label4"));
     m_caption->setGeometry(twipsRect(120, 0, 972, 252));
     m_slider = new QSlider(Qt::Vertical, this);
     m_slider->setObjectName(QStringLiteral("Slider2"));
-    m_slider->setAccessibleName(QStringLiteral("音量"));
+    m_slider->setAccessibleName(tr("音量"));
     m_slider->setGeometry(twipsRect(120, 360, 672, 1212));
     m_slider->setRange(0, 100);
     m_slider->setValue(100);

@@ -40,26 +40,26 @@ WindowChrome::WindowChrome(QWidget& window)
     m_captionBar = new QWidget(&window);
     m_captionBar->setObjectName(QStringLiteral("IMBar"));
     m_captionBar->setGeometry(twipsRect(600, 0, 5880, 480));
-    m_captionBar->setAccessibleName(QStringLiteral("标题栏"));
-    m_captionBar->setAccessibleDescription(QStringLiteral("拖动可移动窗口，双击可最大化或还原"));
+    m_captionBar->setAccessibleName(tr("标题栏"));
+    m_captionBar->setAccessibleDescription(tr("拖动可移动窗口，双击可最大化或还原"));
     m_captionBar->installEventFilter(this);
 
-    m_minimizeButton = makeButton(QStringLiteral("Immin"), QStringLiteral("最小化"), 7080);
-    m_maximizeButton = makeButton(QStringLiteral("Immax"), QStringLiteral("最大化"), 7440);
-    m_closeButton = makeButton(QStringLiteral("Imclose"), QStringLiteral("关闭"), 7800);
+    m_minimizeButton = makeButton(QStringLiteral("Immin"), tr("最小化"), 7080);
+    m_maximizeButton = makeButton(QStringLiteral("Immax"), tr("最大化"), 7440);
+    m_closeButton = makeButton(QStringLiteral("Imclose"), tr("关闭"), 7800);
     connect(m_minimizeButton, &CaptionButton::clicked, this, &WindowChrome::minimize);
     connect(m_maximizeButton, &CaptionButton::clicked, this, &WindowChrome::toggleMaximized);
     connect(m_closeButton, &CaptionButton::clicked, this, &WindowChrome::closeClicked);
 
     m_bottomGrip = new Grip(GripKind::Bottom, QStringLiteral("Pbottom"), &window);
     m_bottomGrip->setGeometry(twipsRect(360, 8040, 7305, 195));
-    m_bottomGrip->setAccessibleName(QStringLiteral("调整窗口高度"));
+    m_bottomGrip->setAccessibleName(tr("调整窗口高度"));
     m_rightGrip = new Grip(GripKind::Right, QStringLiteral("Pright"), &window);
     m_rightGrip->setGeometry(twipsRect(8040, 480, 255, 5535));
-    m_rightGrip->setAccessibleName(QStringLiteral("调整窗口宽度"));
+    m_rightGrip->setAccessibleName(tr("调整窗口宽度"));
     m_cornerGrip = new Grip(GripKind::Corner, QStringLiteral("Pjiao"), &window);
     m_cornerGrip->setGeometry(twipsRect(7080, 9240, 252, 252));
-    m_cornerGrip->setAccessibleName(QStringLiteral("调整窗口大小"));
+    m_cornerGrip->setAccessibleName(tr("调整窗口大小"));
     for (Grip* grip : {m_bottomGrip, m_rightGrip, m_cornerGrip}) {
         connect(grip, &Grip::moved, this, [this, grip] { resizeByGrip(grip); });
         grip->raise();
@@ -199,16 +199,16 @@ void WindowChrome::toggleMaximized()
         m_window.setWindowState(Qt::WindowNoState);
         m_bottomGrip->show();
         m_rightGrip->show();
-        m_maximizeButton->setToolTip(QStringLiteral("最大化"));
-        m_maximizeButton->setAccessibleName(QStringLiteral("最大化"));
+        m_maximizeButton->setToolTip(tr("最大化"));
+        m_maximizeButton->setAccessibleName(tr("最大化"));
     } else {
         m_window.setWindowState(Qt::WindowMaximized);
         m_bottomGrip->hide();
         m_rightGrip->hide();
         m_restoreGlyphShown = true;
         paintRestoreGlyph();
-        m_maximizeButton->setToolTip(QStringLiteral("还原"));
-        m_maximizeButton->setAccessibleName(QStringLiteral("还原"));
+        m_maximizeButton->setToolTip(tr("还原"));
+        m_maximizeButton->setAccessibleName(tr("还原"));
     }
 }
 

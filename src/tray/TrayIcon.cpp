@@ -6,15 +6,15 @@ namespace lirondo {
 
 TrayIcon::TrayIcon(TrayIconPort& icon, QObject* parent) : QObject(parent), m_icon(icon)
 {
-    connect(&m_icon, &TrayIconPort::activated, this, &TrayIcon::TrayWndProc);
+    connect(&m_icon, &TrayIconPort::activated, this, &TrayIcon::activate);
 }
 
 TrayIcon::~TrayIcon()
 {
-    TrayRemove();
+    remove();
 }
 
-bool TrayIcon::TrayAdd(TrayWindow& window, QMenu* menu)
+bool TrayIcon::install(TrayWindow& window, QMenu* menu)
 {
     m_window = &window;
     m_menu = menu;
@@ -26,14 +26,14 @@ bool TrayIcon::TrayAdd(TrayWindow& window, QMenu* menu)
     return true;
 }
 
-void TrayIcon::TrayTip(const QString& text)
+void TrayIcon::setToolTip(const QString& text)
 {
     if (!m_hasIcon)
         return;
     m_icon.setToolTip(fitTipField(m_gbk, text));
 }
 
-void TrayIcon::TrayRemove()
+void TrayIcon::remove()
 {
     if (m_hasIcon)
         m_icon.setVisible(false);
@@ -42,7 +42,7 @@ void TrayIcon::TrayRemove()
     m_menu = nullptr;
 }
 
-void TrayIcon::TrayWndProc(TrayIconPort::Activation reason)
+void TrayIcon::activate(TrayIconPort::Activation reason)
 {
     if (!m_window)
         return;

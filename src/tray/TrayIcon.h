@@ -25,14 +25,14 @@ public:
     explicit TrayIcon(TrayIconPort& icon, QObject* parent = nullptr);
     ~TrayIcon() override; // removes the icon if it is still there
 
-    // Shows the program icon and starts handling its clicks. Returns false when
-    // there is no notification area: the program then runs without an icon, and a
-    // minimized main window must stay reachable some other way.
-    bool TrayAdd(TrayWindow& window, QMenu* menu);
-    // Sets the tooltip, cut the way the fixed-size record field cuts it.
-    void TrayTip(const QString& text);
-    // Hides the icon and stops handling its clicks.
-    void TrayRemove();
+    // Shows the program icon and starts handling its clicks (the module's `TrayAdd`).
+    // Returns false when there is no notification area: the program then runs without
+    // an icon, and a minimized main window must stay reachable some other way.
+    bool install(TrayWindow& window, QMenu* menu);
+    // Sets the tooltip, cut the way the fixed-size record field cuts it (`TrayTip`).
+    void setToolTip(const QString& text);
+    // Hides the icon and stops handling its clicks (`TrayRemove`).
+    void remove();
 
     bool hasIcon() const { return m_hasIcon; }
 
@@ -42,11 +42,11 @@ public:
     // surrogate pair.
     static QString fitTipField(const GbkCodePage& gbk, QStringView text);
 
-public Q_SLOTS:
-    // The icon's notifications; everything but the two handled clicks is ignored.
-    void TrayWndProc(lirondo::TrayIconPort::Activation reason);
-
 private:
+    // The icon's notifications (`TrayWndProc`); everything but the two handled clicks
+    // is ignored.
+    void activate(TrayIconPort::Activation reason);
+
     TrayIconPort& m_icon;
     GbkCodePage m_gbk;
     TrayWindow* m_window = nullptr;

@@ -12,38 +12,49 @@ namespace lirondo {
 class TrayMenuActions;
 class TrayWindow;
 
-// The form `tuo_pan`, which holds the tray menu. It is never shown itself: only its menu
-// appears, when the tray icon is right-clicked.
+// The form `tuo_pan`, which holds the tray menu (its `mnuTray`). It is never shown itself:
+// only its menu appears, when the tray icon is right-clicked.
 class TrayMenu : public QObject
 {
     Q_OBJECT
 public:
+    // The menu's items, in their order.
+    enum class Item
+    {
+        Maximize,      // "最大化" (the form's `mnuTrayMaximize`)
+        Minimize,      // "最小化" (`mnuTrayMinimize`)
+        Exit,          // "退出" (`mnuTrayClose`)
+        About,         // "关于" (`guanyu`)
+        ReadClipboard, // below a separator: "朗读剪贴板", also while the window is hidden
+        PauseResume,   // "暂停/继续"
+    };
+
     TrayMenu(TrayWindow& window, TrayMenuActions& actions, QObject* parent = nullptr);
     ~TrayMenu() override;
 
-    QMenu* mnuTray() const { return m_menu.get(); }
-    QAction* mnuTrayMaximize = nullptr; // "最大化"
-    QAction* mnuTrayMinimize = nullptr; // "最小化"
-    QAction* mnuTrayClose = nullptr;    // "退出"
-    QAction* guanyu = nullptr;          // "关于"
-    // Below a separator: reading from the tray while the window is hidden.
-    QAction* readClipboard = nullptr; // "朗读剪贴板"
-    QAction* pauseResume = nullptr;   // "暂停/继续"
+    QMenu* menu() const { return m_menu.get(); }
+    QAction* action(Item item) const;
 
     // Called by the main window's layout pass: an item that would not change the
     // window state is disabled.
     void enableForWindowState(WindowState state);
 
-public Q_SLOTS:
-    void mnuTrayMaximize_Click();
-    void mnuTrayMinimize_Click();
-    void mnuTrayClose_Click();
-    void guanyu_Click();
+    // The items' commands (the form's `mnuTrayMaximize_Click` and so on).
+    void maximize();
+    void minimize();
+    void exit();
+    void about();
 
 private:
     TrayWindow& m_window;
     TrayMenuActions& m_actions;
     std::unique_ptr<QMenu> m_menu;
+    QAction* m_maximizeAction = nullptr;
+    QAction* m_minimizeAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    QAction* m_readClipboardAction = nullptr;
+    QAction* m_pauseResumeAction = nullptr;
 };
 
 } // namespace lirondo

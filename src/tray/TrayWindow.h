@@ -32,7 +32,7 @@ public:
     virtual ~TrayMenuActions() = default;
 
     virtual void unloadTrayMenu() = 0;   // may be called when it is already gone
-    virtual void unloadMainWindow() = 0; // its unload step calls TrayIcon::TrayRemove
+    virtual void unloadMainWindow() = 0; // its unload step calls TrayIcon::remove
     virtual void unloadReminderWindow() = 0;
     virtual void showAbout() = 0; // the feedback form, not modal
     // Also while the window is hidden: the clipboard's text replaces the document and is

@@ -68,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, fileNameOf);
         QFETCH(QString, listName);
-        QCOMPARE(FileNameOf(path), fileNameOf);
+        QCOMPARE(backslashFileName(path), fileNameOf);
         QCOMPARE(readingListName(path), listName);
     }
 

@@ -33,7 +33,7 @@ struct Harness : MainWindowFakes
                            {u"gmw/en"_s, u"English (Great Britain)"_s, {u"en-gb"_s}}}),
           form(services())
     {
-        form.audioExport().program = QStringLiteral(LIRONDO_BINARY);
+        form.audioExport().setProgram(QStringLiteral(LIRONDO_BINARY));
         form.show();
     }
     MainWindow form;

@@ -12,7 +12,7 @@ constexpr int kChinese = 3;
 constexpr int kEnglish = 7;
 } // namespace
 
-class tst_languageruns : public QObject
+class TestLanguageRuns : public QObject
 {
     Q_OBJECT
 
@@ -91,5 +91,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_languageruns)
+QTEST_GUILESS_MAIN(TestLanguageRuns)
 #include "tst_languageruns.moc"

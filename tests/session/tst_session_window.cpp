@@ -290,7 +290,7 @@ private Q_SLOTS:
                     item->trigger();
             }
         } else if (command.startsWith(u"tray:")) {
-            for (QAction* item : form.sideWindows().trayMenu()->mnuTray()->actions()) {
+            for (QAction* item : form.sideWindows().trayMenu()->menu()->actions()) {
                 if (QStringLiteral("tray:") + item->text() == command)
                     item->trigger();
             }

@@ -75,7 +75,7 @@ void TestMainWindow::trayIconAtStartUp()
     QCOMPARE(h.tray.toolTip, QStringLiteral("Lirondo"));
     h.tray.click(Activation::Context);
     QCOMPARE(h.tray.popups.size(), 1);
-    QCOMPARE(h.tray.popups.first(), h.form.sideWindows().trayMenu()->mnuTray());
+    QCOMPARE(h.tray.popups.first(), h.form.sideWindows().trayMenu()->menu());
 }
 
 void TestMainWindow::minimizeToTrayAndBack_data()
@@ -100,7 +100,7 @@ void TestMainWindow::minimizeToTrayAndBack()
 
     h.form.chrome().minimize();
     QVERIFY(h.form.isHidden());
-    QVERIFY(!h.form.sideWindows().trayMenu()->mnuTrayMinimize->isEnabled());
+    QVERIFY(!h.form.sideWindows().trayMenu()->action(TrayMenu::Item::Minimize)->isEnabled());
     h.tray.click(Activation::Trigger);
     QVERIFY(h.form.isVisible());
     QCOMPARE(h.form.windowState().testFlag(Qt::WindowMaximized), maximizedFirst);
@@ -160,7 +160,7 @@ void TestMainWindow::trayExitEndsUnlessTheFeedbackFormIsOpen()
     {
         Harness h;
         h.form.show();
-        h.form.sideWindows().trayMenu()->mnuTrayClose_Click();
+        h.form.sideWindows().trayMenu()->exit();
         QVERIFY(!h.tray.visible);
         QVERIFY(h.form.isHidden());
         QTRY_COMPARE(h.programEnds, 1);
@@ -170,7 +170,7 @@ void TestMainWindow::trayExitEndsUnlessTheFeedbackFormIsOpen()
         Harness h;
         h.form.show();
         h.form.sideWindows().showAbout();
-        h.form.sideWindows().trayMenu()->mnuTrayClose_Click();
+        h.form.sideWindows().trayMenu()->exit();
         QVERIFY(!h.tray.visible);
         QTest::qWait(20);
         QCOMPARE(h.programEnds, 0);

@@ -21,7 +21,7 @@ struct Tray
         window.lastState = lastState;
         window.visible = visible;
     }
-    bool add() { return tray.TrayAdd(window, menuForm->mnuTray()); }
+    bool add() { return tray.install(window, menuForm->menu()); }
     QString log() const { return window.log.join(QStringLiteral(", ")); }
 
     test::FakeTrayIcon icon;
@@ -63,7 +63,7 @@ private Q_SLOTS:
         QVERIFY(t.add());
         t.icon.click(reason);
         QTEST(t.log(), "log");
-        const QList<QMenu*> menu{t.menuForm->mnuTray()};
+        const QList<QMenu*> menu{t.menuForm->menu()};
         QCOMPARE(t.icon.popups, reason == Activation::Context ? menu : QList<QMenu*>());
     }
 
@@ -76,7 +76,7 @@ private Q_SLOTS:
         t.menuForm.reset();
         t.icon.click(Activation::Context);
         QVERIFY(t.icon.popups.isEmpty());
-        t.tray.TrayRemove();
+        t.tray.remove();
         t.icon.click(Activation::Trigger);
         QVERIFY(!t.icon.visible && t.window.log.isEmpty());
     }
@@ -104,7 +104,7 @@ private Q_SLOTS:
         Tray t(0);
         t.icon.available = available;
         QCOMPARE(t.add(), available);
-        t.tray.TrayTip(text);
+        t.tray.setToolTip(text);
         QCOMPARE(t.icon.visible, available);
         QTEST(t.icon.toolTip, "expected");
     }

@@ -65,7 +65,7 @@ private Q_SLOTS:
         TrayMenu menuForm(window, window);
         QtTrayIconPort icon;
         TrayIcon tray(icon);
-        QVERIFY(tray.TrayAdd(window, menuForm.mnuTray()));
+        QVERIFY(tray.install(window, menuForm.menu()));
         // The icon sits at the screen's origin until the tray host has embedded it.
         QTRY_VERIFY_WITH_TIMEOUT(icon.geometry().left() > 400, 20000);
         const QPoint centre = icon.geometry().center();
@@ -77,9 +77,11 @@ private Q_SLOTS:
 
         // Right click: the menu opens, and its items work.
         QVERIFY(clickAt(centre, 3));
-        QMenu* menu = menuForm.mnuTray();
+        QMenu* menu = menuForm.menu();
         QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 20000);
-        QVERIFY(clickAt(menu->mapToGlobal(menu->actionGeometry(menuForm.guanyu).center()), 1));
+        QVERIFY(clickAt(menu->mapToGlobal(
+                            menu->actionGeometry(menuForm.action(TrayMenu::Item::About)).center()),
+                        1));
         QTRY_COMPARE_WITH_TIMEOUT(window.log.last(), QStringLiteral("about"), 20000);
     }
 
@@ -96,8 +98,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const TrayMenu* menu = form.sideWindows().trayMenu();
         const auto items = [menu] {
-            return QString::number(menu->mnuTrayMaximize->isEnabled()) +
-                   QString::number(menu->mnuTrayMinimize->isEnabled());
+            return QString::number(menu->action(TrayMenu::Item::Maximize)->isEnabled()) +
+                   QString::number(menu->action(TrayMenu::Item::Minimize)->isEnabled());
         };
         form.chrome().minimize();
         QTRY_VERIFY(!form.windowHandle()->isExposed());
