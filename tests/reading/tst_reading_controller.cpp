@@ -66,7 +66,7 @@ word: selected, the knob and the label follow, not for length 0, clamped past th
 word inside a surrogate pair: the whole character; ab 😀 cd; read w:4,1 w:0,1 w:3,1
     × «ab 😀 cd»2 [011] started @0+8 | @3+2 k190 w=😀 | @0+1 k100 w=a | @3+2 k190 w=😀
 word after the box was emptied: knob and label stay; abcdef; read w:3,2 clear w:20,4
-    × «abcdef»2 [011] started @0+6 | @3+2 k220 w=de | @0+0 | -
+    × «abcdef»2 [011] started @0+6 | @3+2 k220 w=de | - | @0+0
 rate and volume reach the engine, the reading goes on; abc; read rate:-10 rate:10 vol:0
     × «abc»2 [011] started @0+3 | rate-10 | rate10 | vol0 音量：0
 )"_s;
@@ -103,7 +103,7 @@ struct Harness
             {u"vol"_s, [this](int volume, int) { reading.setVolume(volume); }},
             {u"mixed"_s, [this](int, int) { view.mixed = true; }},
             {u"loop"_s, [this](int, int) { view.loop = true; }},
-            {u"clear"_s, [this](int, int) { view.document.clear(), view.setSelection(0, 0); }},
+            {u"clear"_s, [this](int, int) { view.document.clear(); }},
             {u"ann"_s, [this](int, int) { // as the reminder announces
                  reading.interruptForAnnouncement();
                  engine.speak({}, SpeechEngine::PurgeBeforeSpeak);
@@ -132,7 +132,7 @@ struct Harness
     FakeReadingView view;
     FakeMessageBox messages;
     ReadingController reading{engine, view, messages, gbk};
-    bool started = reading.setUpVoices();
+    bool voicesReady = reading.setUpVoices(); // as the window starts
 };
 
 } // namespace
