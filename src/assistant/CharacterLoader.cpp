@@ -44,13 +44,13 @@ bool CharacterLoader::load(const QString& path)
 
     // Only the filter is ours: title, folder and cancel handling stay as the text-open
     // command left them.
-    m_dialog.Filter = QStringLiteral("*.acs");
+    m_dialog.filter = QStringLiteral("*.acs");
     if (!m_dialog.showOpen())
         return false;
-    if (loadFrom(m_dialog.FileName))
+    if (loadFrom(m_dialog.fileName))
         return true;
     // A cancel that left no file name has nothing to report.
-    if (!m_dialog.FileName.isEmpty())
+    if (!m_dialog.fileName.isEmpty())
         m_messages.show({failureText(), title, MessageBoxPort::Buttons::Ok,
                          MessageBoxPort::Icon::Warning, MessageBoxPort::Answer::Ok});
     return false;

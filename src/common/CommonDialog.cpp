@@ -5,10 +5,10 @@ namespace lirondo {
 bool CommonDialog::showOpen()
 {
     const auto chosen =
-        m_port.getOpenFileName({DialogTitle, Filter, FilterIndex, InitDir, FileName, History});
+        m_port.getOpenFileName({title, filter, filterIndex, initialDir, fileName, history});
     if (!chosen)
-        return !CancelError;
-    FileName = *chosen;
+        return !cancelError;
+    fileName = *chosen;
     return true;
 }
 

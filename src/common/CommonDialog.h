@@ -9,22 +9,24 @@ namespace lirondo {
 
 // The main window's one common dialog: its settings stay as the last user left
 // them, so the text-open command and the character search share them.
+// The fields are the dialog control's properties (`Filter`, `DialogTitle`, `InitDir`,
+// `FileName`, `FilterIndex`, `CancelError`).
 class CommonDialog
 {
 public:
     explicit CommonDialog(FileDialogPort& port) : m_port(port) {}
 
-    QString Filter;
-    QString DialogTitle;
-    QString InitDir;
-    QString FileName;
-    int FilterIndex = 1;
-    bool CancelError = false;
-    QStringList History; // files opened before, newest first, offered by the dialog
+    QString filter;
+    QString title;
+    QString initialDir;
+    QString fileName;
+    int filterIndex = 1;
+    bool cancelError = false;
+    QStringList history; // files opened before, newest first, offered by the dialog
 
-    // Shows the open dialog. Returns false when the user cancelled and CancelError
-    // is set (the caller treats that as a failure); a cancel without CancelError
-    // leaves FileName as it was and returns true.
+    // Shows the open dialog. Returns false when the user cancelled and cancelError
+    // is set (the caller treats that as a failure); a cancel without cancelError
+    // leaves fileName as it was and returns true.
     bool showOpen();
 
     // "desc|pattern|desc|pattern" -> Qt's name filters; a bare pattern stays itself.

@@ -57,7 +57,7 @@ bool ReadingController::setUpVoices()
     m_engine.setRate(-1);
 
     m_voices = VoiceTable::build(m_engine.voices());
-    for (const QString& description : std::as_const(m_voices.voicedesc))
+    for (const QString& description : std::as_const(m_voices.descriptions))
         m_view.addVoice(description);
 
     const int chinese = m_voices.chinese;
@@ -66,7 +66,7 @@ bool ReadingController::setUpVoices()
         m_messages.info(tr("你的系统中没有装中文语音支持，将无法朗读中文语音！"));
     } else {
         makeVoiceCurrent(chinese);
-        m_view.setVoiceText(m_voices.voicedesc.at(chinese));
+        m_view.setVoiceText(m_voices.descriptions.at(chinese));
     }
     if (english < 0)
         m_messages.info(tr("你的系统中没有安装安装英文语音库,将无法朗读英文！"));
@@ -86,7 +86,7 @@ bool ReadingController::makeVoiceCurrent(int tableIndex)
 {
     if (tableIndex < 0 || tableIndex >= m_voices.size())
         return false;
-    m_engine.setVoice(m_voices.voiceindex.at(tableIndex));
+    m_engine.setVoice(m_voices.engineIndex.at(tableIndex));
     return true;
 }
 

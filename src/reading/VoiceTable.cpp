@@ -37,8 +37,8 @@ VoiceTable VoiceTable::build(const QList<VoiceInfo>& voices)
         const VoiceInfo& voice = voices.at(j);
         // A voice without a description is listed under its identifier, so the
         // table index, the engine position and the list position stay one number.
-        table.voiceindex.append(j);
-        table.voicedesc.append(voice.description.isEmpty() ? voice.id : voice.description);
+        table.engineIndex.append(j);
+        table.descriptions.append(voice.description.isEmpty() ? voice.id : voice.description);
     }
 
     const QString chineseNames[] = {QStringLiteral("中文女声语音(Ch.Female) [单机版]"),

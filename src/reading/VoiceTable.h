@@ -11,12 +11,14 @@ namespace lirondo {
 // engine's voice at position i, and list position i in `Combo1`.
 struct VoiceTable
 {
-    QList<int> voiceindex;
-    QList<QString> voicedesc;
+    // The engine voice behind each entry, and the text the list shows for it (the form's
+    // `voiceindex` and `voicedesc`).
+    QList<int> engineIndex;
+    QList<QString> descriptions;
     int chinese = -1;
     int english = -1;
 
-    int size() const { return static_cast<int>(voiceindex.size()); }
+    int size() const { return static_cast<int>(engineIndex.size()); }
 
     // Fills the table from the engine's voices and picks the Chinese and English
     // voice: the four known descriptions first (the last match wins), then the

@@ -192,16 +192,16 @@ void DocumentPanel::loadFailed(TextFileStatus status, qint64 size)
 
 void DocumentPanel::openFile()
 {
-    m_dialog.CancelError = true;
-    m_dialog.DialogTitle = tr("请选择你要打开的文件");
-    m_dialog.Filter = tr("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
-    m_dialog.FilterIndex = 1;
-    m_dialog.InitDir = m_appDir;
+    m_dialog.cancelError = true;
+    m_dialog.title = tr("请选择你要打开的文件");
+    m_dialog.filter = tr("文本文件(*.txt)|*.txt|所有类型(*.*)|*.*");
+    m_dialog.filterIndex = 1;
+    m_dialog.initialDir = m_appDir;
     if (m_openHistory)
-        m_dialog.History = m_openHistory();
+        m_dialog.history = m_openHistory();
     if (!m_dialog.showOpen())
         return;
-    const QString path = m_dialog.FileName;
+    const QString path = m_dialog.fileName;
     if (!isExistingFile(path))
         return;
     // The list gets the file only once it has been read: a failed read ends the command.

@@ -160,7 +160,7 @@ void MainWindow::setUpAudioExport()
         const int item = m_readingPanel->voiceIndex();
         if (item >= 0 && item < m_reading->voiceTable().size())
             r.voiceId =
-                m_services.speech.voices().value(m_reading->voiceTable().voiceindex.at(item)).id;
+                m_services.speech.voices().value(m_reading->voiceTable().engineIndex.at(item)).id;
         r.rate = m_readingPanel->rate();
         r.volume = m_readingPanel->volume();
         r.mixed = m_readingPanel->mixedReading();

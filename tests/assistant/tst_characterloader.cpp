@@ -76,7 +76,7 @@ private Q_SLOTS:
     // Without a path: a note that the file is missing, then the offer to search (their
     // texts are checked in failedLoadsSayWhy). On Yes, of the shared
     // dialog only the filter is ours; the rest stays as the text-open command left it, and
-    // without CancelError a cancel keeps its last file name.
+    // without cancelError a cancel keeps its last file name.
     void searchByUser_data()
     {
         QTest::addColumn<bool>("search");
@@ -96,11 +96,11 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, picked);
         QFETCH(QString, loadedPath);
         Fixture f;
-        f.dialog.Filter = QStringLiteral("文本文件(*.txt)|*.txt");
-        f.dialog.DialogTitle = QStringLiteral("打开文本");
-        f.dialog.InitDir = QStringLiteral("/home/u");
-        f.dialog.FileName = kNotes;
-        f.dialog.CancelError = cancelError;
+        f.dialog.filter = QStringLiteral("文本文件(*.txt)|*.txt");
+        f.dialog.title = QStringLiteral("打开文本");
+        f.dialog.initialDir = QStringLiteral("/home/u");
+        f.dialog.fileName = kNotes;
+        f.dialog.cancelError = cancelError;
         f.messages.answers = {Answer::Ok, search ? Answer::Yes : Answer::No};
         f.files.answers = {picked};
 
@@ -116,7 +116,7 @@ private Q_SLOTS:
             QCOMPARE(request.title, QStringLiteral("打开文本"));
             QCOMPARE(request.initDir, QStringLiteral("/home/u"));
         }
-        QCOMPARE(f.dialog.CancelError, cancelError);
+        QCOMPARE(f.dialog.cancelError, cancelError);
         QCOMPARE(f.agent.loads.size(), loadedPath.isEmpty() ? 0 : 1);
         if (!loadedPath.isEmpty())
             QCOMPARE(f.agent.loads.first().path, loadedPath);
