@@ -9,8 +9,8 @@
 
 namespace lirondo::test {
 
-// The window's controls as plain values; the selection clamps to the text as a text box
-// does.
+// The text box and the reading panel as plain values; the selection clamps to the text as
+// a text box does.
 struct FakeReadingView : ReadingView
 {
     QString text() const override { return document; }
@@ -23,10 +23,7 @@ struct FakeReadingView : ReadingView
     int selectionStart() const override { return selStart; }
     QString selectedText() const override { return document.mid(selStart, selLength); }
     void setCommandEnabled(int index, bool on) override { enabled.at(std::size_t(index)) = on; }
-    void setCommandCaption(int index, const QString& caption) override
-    {
-        captions.at(std::size_t(index)) = caption;
-    }
+    void setCommandCaption(int i, const QString& s) override { captions.at(std::size_t(i)) = s; }
     bool loopReading() const override { return loop; }
     bool mixedReading() const override { return mixed; }
     void setMixedReadingEnabled(bool on) override { mixedEnabled = on; }
@@ -34,35 +31,16 @@ struct FakeReadingView : ReadingView
     void setVoiceText(const QString& text) override { voiceText = text; }
     void setWordCaption(const QString& caption) override { word = caption; }
     void setVolumeCaption(const QString& caption) override { volumeCaption = caption; }
-    int trackLeft() const override { return track.first; }
-    int trackWidth() const override { return track.second; }
+    int trackLeft() const override { return 100; }
+    int trackWidth() const override { return 240; }
     void setKnobLeft(int left) override { knob = left; }
 
-    // Read, stop and pause enabled, as "011".
-    QString commandRow() const
-    {
-        QString row;
-        for (std::size_t i : {0, 1, 3})
-            row += enabled.at(i) ? u'1' : u'0';
-        return row;
-    }
-
-    QString document;
-    int selStart = 0;
-    int selLength = 0;
-    std::array<bool, 5> enabled{true, false, true, false, true};
-    std::array<QString, 5> captions{QStringLiteral("朗读"), QStringLiteral("停止"),
-                                    QStringLiteral("显示精灵"), QStringLiteral("暂停"),
-                                    QStringLiteral("关于")};
-    bool loop = false;
-    bool mixed = false;
-    bool mixedEnabled = false;
+    QString document, voiceText, word, volumeCaption;
     QStringList voices;
-    QString voiceText;
-    QString word;
-    QString volumeCaption;
-    std::pair<int, int> track{152, 192};
-    int knob = 152;
+    int selStart = 0, selLength = 0, knob = 100;
+    std::array<bool, 5> enabled{true, false, true, false, true}; // as the panel starts
+    std::array<QString, 5> captions;
+    bool loop = false, mixed = false, mixedEnabled = false;
 };
 
 } // namespace lirondo::test
