@@ -129,33 +129,23 @@ private Q_SLOTS:
         QTest::newRow("markup is text")
             << false << u"Good <b> bye &amp; you."_s << u"Good b bye & amp you"_s;
         QTest::newRow("line breaks") << false << u"one\r\ntwo\n\nthree"_s << u"one two three"_s;
+        // Many chunks, cut after blanks and now and then after a line break, with a pair of
+        // UTF-16 units per line that espeak counts as one character: any offset not carried
+        // across chunks, or counted in code points, shows.
+        QTest::newRow("positions across chunks")
+            << false << (u"Go 😀 now, "_s.repeated(29) + u"Go 😀 now.\n"_s).repeated(4)
+            << u"Go 😀 now "_s.repeated(120).trimmed();
     }
     void wordsSelectTheirWords()
     {
         QFETCH(bool, chinese);
         QFETCH(QString, text);
-        auto engine = makeEngine();
+        auto engine = makeEngine(2000.0); // only synthesis need keep up
         engine->setVoice(chinese ? m_table.chinese : m_table.english);
         QSignalSpy wordSpy(engine.get(), &SpeechEngine::word);
         const int stream = speakToEnd(*engine, text);
         QVERIFY(stream > 0);
         QTEST(selected(wordSpy, text, stream).join(u' '), "words");
-    }
-
-    // Many chunks, cut after blanks and now and then after a line break, with a pair of
-    // UTF-16 units per line that espeak counts as one character: any offset not carried
-    // across chunks, or counted in code points, shows.
-    void positionsCountAcrossChunks()
-    {
-        auto engine = makeEngine(2000.0); // only synthesis need keep up
-        const QString text = (u"Go 😀 now, "_s.repeated(29) + u"Go 😀 now.\n"_s).repeated(4);
-        QSignalSpy wordSpy(engine.get(), &SpeechEngine::word);
-        QVERIFY(speakToEnd(*engine, text));
-        QCOMPARE(wordSpy.size(), 120 * 3);
-        for (int i = 0; i < wordSpy.size(); ++i) {
-            QCOMPARE(wordSpy.at(i).at(1).toInt(), 11 * (i / 3) + (i % 3) * 3);
-            QCOMPARE(wordSpy.at(i).at(2).toInt(), i % 3 == 2 ? 3 : 2);
-        }
     }
 
     // The table finds both voices, and the one chosen is the one heard: the English voice
@@ -193,8 +183,7 @@ private Q_SLOTS:
 
         const int fresh = engine->speak(next, SpeechEngine::Async | SpeechEngine::PurgeBeforeSpeak);
         wordSpy.clear();
-        if (!next.isEmpty())
-            QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 1, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), next.isEmpty() ? 0 : 1, kTimeoutMs);
         QTest::qWait(next.isEmpty() ? 1000 : 300);
         QCOMPARE(streams(endSpy), next.isEmpty() ? QList<int>() : QList<int>{fresh});
         QTEST(selected(wordSpy, next, fresh).join(u' '), "words");
@@ -263,11 +252,7 @@ private Q_SLOTS:
         }
         for (int i = 1; i < seconds.size(); ++i) {
             const double step = seconds.at(i - 1) / seconds.at(i);
-            QVERIFY2(step > 1.03 && step < 1.4,
-                     qPrintable(u"rate %1: %2 s, rate %3: %4 s"_s.arg(i - 11)
-                                    .arg(seconds.at(i - 1))
-                                    .arg(i - 10)
-                                    .arg(seconds.at(i))));
+            QVERIFY2(step > 1.03 && step < 1.4, qPrintable(u"rate %1: %2"_s.arg(i - 10).arg(step)));
         }
         const double span = seconds.first() / seconds.last();
         QVERIFY2(span > 7.0 && span < 11.0, qPrintable(QString::number(span)));
