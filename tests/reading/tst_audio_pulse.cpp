@@ -13,7 +13,6 @@
 #include <sys/types.h>
 
 #include <algorithm>
-#include <memory>
 
 using namespace lirondo;
 using namespace lirondo::test;
@@ -90,11 +89,10 @@ class TestAudioPulse : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const QString& tool : {u"pulseaudio"_s, u"pacat"_s, u"parecord"_s}) {
+        for (const QString& tool : {u"pulseaudio"_s, u"pacat"_s, u"parecord"_s})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 QFAIL(qPrintable(tool + u" is not installed: this test needs the Debian "
                                         u"packages pulseaudio and pulseaudio-utils"_s));
-        }
         QVERIFY(m_runtime.isValid());
         QVERIFY(QFile::setPermissions(m_runtime.path(),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -111,20 +109,16 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         stopPlayers();
-        if (m_serverPid > 0) {
-            ::kill(m_serverPid, SIGTERM);
-            // The server is not our child: wait until the process is gone.
-            QTRY_VERIFY_WITH_TIMEOUT(::kill(m_serverPid, 0) != 0, 5000);
-        }
+        if (m_serverPid > 0)
+            stopServer();
     }
 
     // Silence before, sound while it speaks, silence while paused, sound again once
     // resumed, and the end of the text reported.
     void soundOnTheSinkFollowsTheSpeech()
     {
-        auto output = makeDefaultAudioOutput();
-        FailoverAudioOutput* sound = output.get();
-        EspeakEngine engine(std::move(output));
+        EspeakEngine engine(makeDefaultAudioOutput());
+        auto* sound = static_cast<FailoverAudioOutput*>(engine.output());
         QVERIFY2(sound->hasSound(), "no sound-server output was found on the private server");
         QSignalSpy wordSpy(&engine, &SpeechEngine::word);
         QSignalSpy endSpy(&engine, &SpeechEngine::endStream);
@@ -141,9 +135,7 @@ private Q_SLOTS:
         QVERIFY(endSpy.isEmpty());
 
         engine.resume();
-        const qsizetype atResume = wordSpy.size();
-        QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() > atResume + 1, kTimeoutMs);
-        QVERIFY(peakOver(0) > 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(peakOver(100) > 1000, kTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(endSpy.size(), 1, kTimeoutMs);
 
         // Idle, the stream is closed and the server's timer wakes the program no more;
@@ -158,15 +150,12 @@ private Q_SLOTS:
     // the next read command after the server is back is heard again.
     void readingOutlivesTheSoundServer()
     {
-        auto output = makeDefaultAudioOutput();
-        FailoverAudioOutput* sound = output.get();
+        EspeakEngine engine(makeDefaultAudioOutput());
+        auto* sound = static_cast<FailoverAudioOutput*>(engine.output());
         QSignalSpy notices(sound, &FailoverAudioOutput::notice);
-        EspeakEngine engine(std::move(output));
         QSignalSpy wordSpy(&engine, &SpeechEngine::word);
         QVERIFY(sound->hasSound());
-        QString text;
-        for (int i = 0; i < 8; ++i)
-            text += u"one two three four five six seven eight nine ten. "_s;
+        const QString text = u"one two three four five six seven eight nine ten. "_s.repeated(8);
 
         engine.speak(text, SpeechEngine::Async);
         QTRY_VERIFY_WITH_TIMEOUT(wordSpy.size() >= 3, kTimeoutMs);
