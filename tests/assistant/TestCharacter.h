@@ -18,27 +18,15 @@ inline acs::Character makeTestCharacter()
     c.name = QStringLiteral("tester");
     c.frameWidth = 4;
     c.frameHeight = 4;
-    c.transparentIndex = 0;
     c.palette.fill(qRgb(0, 255, 255), 256); // the transparent colour: cyan
     c.palette[1] = qRgb(255, 0, 0);
-    acs::Image image{4, 4, QByteArray(16, '\0')};
-    for (const int i : {5, 6, 9, 10})
-        image.pixels[i] = 1;
-    c.images.append(image);
+    c.images.append({4, 4, QByteArray("\0\0\0\0\0\1\1\0\0\1\1\0\0\0\0\0", 16)});
 
     const auto frame = [](int ms, int exitFrame = -1, QList<acs::Branch> branches = {}) {
-        acs::Frame f;
-        f.images.append({0, 0, 0});
-        f.durationMs = ms;
-        f.exitFrame = exitFrame;
-        f.branches = std::move(branches);
-        return f;
+        return acs::Frame{{{0, 0, 0}}, ms, exitFrame, std::move(branches)};
     };
     const auto add = [&c](const char* name, QList<acs::Frame> frames) {
-        acs::Animation a;
-        a.name = QString::fromLatin1(name);
-        a.frames = std::move(frames);
-        c.animations.append(a);
+        c.animations.append({QString::fromLatin1(name), {}, 0, std::move(frames)});
     };
     add("Show", {frame(100), frame(100)});
     add("Hide", {frame(100)});

@@ -64,13 +64,10 @@ private Q_SLOTS:
     void defaultFileLoadsSilently()
     {
         Fixture f;
-        const QString path = f.loader.defaultCharacterPath();
-        QCOMPARE(path, u"/opt/lirondo/share/lirondo/chars/merlin.acs"_s);
-        f.agent.loadablePaths.insert(path);
-        QVERIFY(f.loader.load(path));
+        f.agent.loadablePaths.insert(u"/opt/lirondo/share/lirondo/chars/merlin.acs"_s);
+        QVERIFY(f.loader.load(f.loader.defaultCharacterPath()));
         QVERIFY(f.messages.shown.isEmpty());
-        QCOMPARE(f.agent.loads.first().id, u"merlin"_s);
-        QCOMPARE(f.loader.character(), f.agent.find(u"merlin"_s));
+        QVERIFY(f.loader.character() && f.loader.character() == f.agent.find(u"merlin"_s));
     }
 
     // Without a path: a note that the file is missing, then the offer to search (their
@@ -110,12 +107,9 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.at(0).buttons, MessageBoxPort::Buttons::Ok);
         QCOMPARE(f.messages.shown.at(1).buttons, MessageBoxPort::Buttons::YesNo);
         QCOMPARE(f.files.requests.size(), search ? 1 : 0);
-        if (search) {
-            const auto& request = f.files.requests.first();
-            QCOMPARE(request.filter, QStringLiteral("*.acs"));
-            QCOMPARE(request.title, QStringLiteral("打开文本"));
-            QCOMPARE(request.initDir, QStringLiteral("/home/u"));
-        }
+        for (const auto& request : f.files.requests)
+            QCOMPARE((QStringList{request.filter, request.title, request.initDir}),
+                     (QStringList{u"*.acs"_s, u"打开文本"_s, u"/home/u"_s}));
         QCOMPARE(f.dialog.cancelError, cancelError);
         QCOMPARE(f.agent.loads.size(), loadedPath.isEmpty() ? 0 : 1);
         if (!loadedPath.isEmpty())
