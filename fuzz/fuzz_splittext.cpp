@@ -48,21 +48,15 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
             require((first == CharClass::Chinese) != (lang == LanguageRuns::Chinese),
                     "run starts without a change of language");
         }
-        // Within a run every letter and Chinese character is of one language.
-        int runLang = LanguageRuns::None;
+        // Within a run every letter and Chinese character is of the run's language.
         for (const QChar ch : run) {
             const CharClass cls = gbk.classify(ch.unicode());
             if (cls == CharClass::Neutral)
                 continue;
-            const int chLang =
-                cls == CharClass::Chinese ? LanguageRuns::Chinese : LanguageRuns::English;
-            require(runLang == LanguageRuns::None || runLang == chLang, "two languages in one run");
-            require(voice == (chLang == LanguageRuns::Chinese ? kChinese : kEnglish),
+            lang = cls == CharClass::Chinese ? LanguageRuns::Chinese : LanguageRuns::English;
+            require(voice == (lang == LanguageRuns::Chinese ? kChinese : kEnglish),
                     "run tagged with the wrong voice");
-            runLang = chLang;
         }
-        if (runLang != LanguageRuns::None)
-            lang = runLang;
         offset += run.size();
     }
     require(offset == rest.size(), "runs do not cover the text");

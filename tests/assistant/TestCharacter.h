@@ -2,6 +2,10 @@
 
 #include "assistant/AcsFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace lirondo::test {
 
 // A 4 × 4 character small enough to reason about pixel by pixel: a 2 × 2 red block
@@ -38,6 +42,14 @@ inline acs::Character makeTestCharacter()
     add("Quick", {frame(0), frame(0)});
     add("Wave", {frame(100), frame(100, 4), frame(100, 4), frame(100, 4, {{2, 50}}), frame(100)});
     return c;
+}
+
+// Writes the bytes to the path, making its folder.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
 }
 
 } // namespace lirondo::test

@@ -10,8 +10,6 @@
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMessageBox.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,13 +32,6 @@ struct Fixture
     CommonDialog dialog{files};
     CharacterLoader loader{agent, messages, dialog, QStringLiteral("/opt/lirondo/bin/")};
 };
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -172,24 +163,17 @@ private Q_SLOTS:
 
     // Idle behaviour 3 grows the character by half and shrinks it back to the old size;
     // a dimension that could not grow is not shrunk either.
-    void idleBehaviours_data()
+    void idleSwell_data()
     {
-        QTest::addColumn<int>("n");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("maxSize");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, int n, const QString& expected,
-                            QSize size = {128, 128}, int maxSize = 32767) {
-            QTest::newRow(name) << n << size << maxSize << expected;
-        };
-        row("out of range", 9, QString());
-        row("3 at 125 x 100", 3, QStringLiteral("Width 188|Height 150|Width 125|Height 100"),
-            {125, 100});
-        row("3 with growth refused", 3, QStringLiteral("Height 150|Height 100"), {200, 100}, 250);
+        QTest::newRow("125 x 100")
+            << QSize(125, 100) << 32767 << u"Width 188|Height 150|Width 125|Height 100"_s;
+        QTest::newRow("growth refused") << QSize(200, 100) << 250 << u"Height 150|Height 100"_s;
     }
-    void idleBehaviours()
+    void idleSwell()
     {
-        QFETCH(int, n);
         QFETCH(QSize, size);
         QFETCH(int, maxSize);
         QFETCH(QString, expected);
@@ -197,7 +181,7 @@ private Q_SLOTS:
         genie.figureWidth = size.width();
         genie.figureHeight = size.height();
         genie.maxSize = maxSize;
-        IdleBehaviour(&genie).perform(n);
+        IdleBehaviour(&genie).perform(3);
         QCOMPARE(genie.requests.join(u'|'), expected);
         QCOMPARE(QSize(genie.figureWidth, genie.figureHeight), size);
     }

@@ -4,7 +4,6 @@
 #include "assistant/CharacterWindow.h"
 #include "assistant/LoadedCharacter.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,9 +30,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_valid = m_dir.filePath(QStringLiteral("wizard.acs"));
-        QFile file(m_valid);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(acs::writeAcs(makeTestCharacter(), true)) > 0);
+        QVERIFY(writeFile(m_valid, acs::writeAcs(makeTestCharacter(), true)));
     }
     void init()
     {
