@@ -14,7 +14,7 @@ namespace {
 // Parses the bytes and checks what any parse must hold.
 SmtpReplyParse parsedChecked(QByteArrayView bytes)
 {
-    const SmtpReplyParse parsed = parseSmtpReplies(bytes);
+    SmtpReplyParse parsed = parseSmtpReplies(bytes);
     require(parsed.consumed >= 0 && parsed.consumed <= bytes.size(), "consumed out of range");
     require(parsed.replies.isEmpty() == (parsed.consumed == 0), "replies without bytes");
     for (const SmtpReply& reply : parsed.replies)
