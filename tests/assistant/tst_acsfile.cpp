@@ -189,7 +189,7 @@ private Q_SLOTS:
 
         const QByteArray good = writeAcs(smallCharacter(), true);
         const quint32 images = u32At(good, 20);
-        for (const quint8 first : {1, 0xFF}) {
+        for (const quint8 first : {0, 0xFF}) {
             QByteArray file = good;
             for (quint32 i = 0; i < u32At(good, images); ++i)
                 file[u32At(good, images + 4 + 12 * i)] = char(first);
