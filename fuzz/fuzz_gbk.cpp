@@ -19,13 +19,6 @@ bool isAsciiLetter(char16_t u)
     return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
 }
 
-bool startsWithMark(QByteArrayView bytes)
-{
-    return bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)) ||
-           bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
-           bytes.startsWith(QByteArrayView("\xFE\xFF", 2));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -60,16 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QString fileText = lirondo::decodeTextFile(bytes, gbk);
     const lirondo::TextEncoding detected = lirondo::detectTextEncoding(bytes).encoding;
-    if (!startsWithMark(bytes) && detected == lirondo::TextEncoding::Gbk)
+    if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)))
+        require(fileText.size() <= bytes.size() - 3, "UTF-8 gave more units than bytes");
+    else if (bytes.startsWith(QByteArrayView("\xFF\xFE", 2)) ||
+             bytes.startsWith(QByteArrayView("\xFE\xFF", 2)))
+        require(fileText.size() == (bytes.size() - 2 + 1) / 2, "UTF-16 unit count");
+    else if (detected == lirondo::TextEncoding::Gbk)
         require(fileText == text, "file taken as GBK not decoded as GBK");
-    else if (!startsWithMark(bytes) && detected == lirondo::TextEncoding::Utf8)
+    else if (detected == lirondo::TextEncoding::Utf8)
         require(!lirondo::isValidUtf8(bytes) || fileText.toUtf8() == bytes,
                 "valid UTF-8 changed by decoding");
-    else if (!startsWithMark(bytes))
-        require(fileText.size() == (bytes.size() + 1) / 2, "UTF-16 without a mark unit count");
-    else if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)))
-        require(fileText.size() <= bytes.size() - 3, "UTF-8 gave more units than bytes");
     else
-        require(fileText.size() == (bytes.size() - 2 + 1) / 2, "UTF-16 unit count");
+        require(fileText.size() == (bytes.size() + 1) / 2, "UTF-16 without a mark unit count");
     return 0;
 }

@@ -33,7 +33,6 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
 
     // Language of the last letter or Chinese character seen so far, walking the runs.
     int lang = LanguageRuns::None;
-    bool anyLanguage = false;
     qsizetype offset = 0;
     for (qsizetype k = 0; k < split.runCount(); ++k) {
         const QString run = split.runText(k);
@@ -49,27 +48,20 @@ void checkSplit(const GbkCodePage& gbk, const LanguageRuns& split, const QString
             require((first == CharClass::Chinese) != (lang == LanguageRuns::Chinese),
                     "run starts without a change of language");
         }
-        // Within a run every letter and Chinese character is of one language.
-        int runLang = LanguageRuns::None;
+        // Within a run every letter and Chinese character is of the run's language.
         for (const QChar ch : run) {
             const CharClass cls = gbk.classify(ch.unicode());
             if (cls == CharClass::Neutral)
                 continue;
-            const int chLang =
-                cls == CharClass::Chinese ? LanguageRuns::Chinese : LanguageRuns::English;
-            require(runLang == LanguageRuns::None || runLang == chLang, "two languages in one run");
-            require(voice == (chLang == LanguageRuns::Chinese ? kChinese : kEnglish),
+            lang = cls == CharClass::Chinese ? LanguageRuns::Chinese : LanguageRuns::English;
+            require(voice == (lang == LanguageRuns::Chinese ? kChinese : kEnglish),
                     "run tagged with the wrong voice");
-            runLang = chLang;
-        }
-        if (runLang != LanguageRuns::None) {
-            lang = runLang;
-            anyLanguage = true;
         }
         offset += run.size();
     }
     require(offset == rest.size(), "runs do not cover the text");
-    require(anyLanguage || split.runVoice(0) == -1, "voice for a text without letters");
+    require(lang != LanguageRuns::None || split.runVoice(0) == -1,
+            "voice for a text without letters");
     require(split.lastLanguage() == lang, "lastlang");
     for (qsizetype k = split.runCount(); k < split.count(); ++k)
         require(split.inRange(k) && split.runText(k).isEmpty() && split.runVoice(k) == -1,

@@ -2,6 +2,10 @@
 
 #include "assistant/AcsFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace lirondo::test {
 
 // A 4 × 4 character small enough to reason about pixel by pixel: a 2 × 2 red block
@@ -18,27 +22,15 @@ inline acs::Character makeTestCharacter()
     c.name = QStringLiteral("tester");
     c.frameWidth = 4;
     c.frameHeight = 4;
-    c.transparentIndex = 0;
     c.palette.fill(qRgb(0, 255, 255), 256); // the transparent colour: cyan
     c.palette[1] = qRgb(255, 0, 0);
-    acs::Image image{4, 4, QByteArray(16, '\0')};
-    for (const int i : {5, 6, 9, 10})
-        image.pixels[i] = 1;
-    c.images.append(image);
+    c.images.append({4, 4, QByteArray("\0\0\0\0\0\1\1\0\0\1\1\0\0\0\0\0", 16)});
 
     const auto frame = [](int ms, int exitFrame = -1, QList<acs::Branch> branches = {}) {
-        acs::Frame f;
-        f.images.append({0, 0, 0});
-        f.durationMs = ms;
-        f.exitFrame = exitFrame;
-        f.branches = std::move(branches);
-        return f;
+        return acs::Frame{{{0, 0, 0}}, ms, exitFrame, std::move(branches)};
     };
     const auto add = [&c](const char* name, QList<acs::Frame> frames) {
-        acs::Animation a;
-        a.name = QString::fromLatin1(name);
-        a.frames = std::move(frames);
-        c.animations.append(a);
+        c.animations.append({QString::fromLatin1(name), {}, 0, std::move(frames)});
     };
     add("Show", {frame(100), frame(100)});
     add("Hide", {frame(100)});
@@ -50,6 +42,14 @@ inline acs::Character makeTestCharacter()
     add("Quick", {frame(0), frame(0)});
     add("Wave", {frame(100), frame(100, 4), frame(100, 4), frame(100, 4, {{2, 50}}), frame(100)});
     return c;
+}
+
+// Writes the bytes to the path, making its folder.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
 }
 
 } // namespace lirondo::test

@@ -3,7 +3,6 @@
 #include "assistant/Agent.h"
 
 #include <QHash>
-#include <QPoint>
 #include <QSet>
 #include <QStringList>
 
@@ -21,18 +20,11 @@ public:
     QStringList requests;
     int maxSize = 32767;    // setWidth/setHeight above this fail
     bool refuseAll = false; // every request fails, as without a working service
-    QPoint position;
     int figureWidth = 128;
     int figureHeight = 128;
 
-    bool show() override
-    {
-        return record(QStringLiteral("Show"), [this] { m_visible = true; });
-    }
-    bool hide() override
-    {
-        return record(QStringLiteral("Hide"), [this] { m_visible = false; });
-    }
+    bool show() override { return record(QStringLiteral("Show"), m_visible, true); }
+    bool hide() override { return record(QStringLiteral("Hide"), m_visible, false); }
     bool isVisible() const override { return m_visible; }
     bool speak(const QString& text) override { return record(QStringLiteral("Speak ") + text); }
     bool speakSentence(const QString& text) override
@@ -43,42 +35,38 @@ public:
     bool play(const QString& name) override { return record(QStringLiteral("Play ") + name); }
     bool moveTo(int x, int y) override
     {
-        return record(QStringLiteral("MoveTo %1,%2").arg(x).arg(y), [=, this] {
-            position = {x, y};
-        });
+        return record(QStringLiteral("MoveTo %1,%2").arg(x).arg(y));
     }
     int width() const override { return figureWidth; }
     int height() const override { return figureHeight; }
-    bool setWidth(int value) override
-    {
-        return setSize(QStringLiteral("Width "), value, figureWidth);
-    }
-    bool setHeight(int value) override
-    {
-        return setSize(QStringLiteral("Height "), value, figureHeight);
-    }
+    bool setWidth(int value) override { return setSize("Width ", value, figureWidth); }
+    bool setHeight(int value) override { return setSize("Height ", value, figureHeight); }
 
 private:
-    template <typename Effect = void (*)()>
-    bool record(
-        const QString& line, Effect effect = [] {})
+    bool record(const QString& line)
     {
-        if (refuseAll)
+        if (!refuseAll)
+            requests.append(line);
+        return !refuseAll;
+    }
+    // Records the request and, unless it is refused, makes its change.
+    template <typename T> bool record(const QString& line, T& field, T value)
+    {
+        if (!record(line))
             return false;
-        requests.append(line);
-        effect();
+        field = value;
         return true;
     }
-    bool setSize(const QString& what, int value, int& size)
+    bool setSize(const char* what, int value, int& size)
     {
         return value >= 1 && value <= maxSize &&
-               record(what + QString::number(value), [&] { size = value; });
+               record(QLatin1StringView(what) + QString::number(value), size, value);
     }
 
     bool m_visible = false;
 };
 
-// A service whose Load succeeds for the paths the test lists, recording every call.
+// A service whose load succeeds for the paths the test lists, recording every call.
 class FakeAgentService final : public AgentService
 {
     Q_OBJECT
@@ -93,7 +81,18 @@ public:
     QSet<QString> loadablePaths;
     QList<LoadCall> loads;
 
-    bool load(const QString& id, const QString& path, QString* error = nullptr) override;
+    bool load(const QString& id, const QString& path, QString* error = nullptr) override
+    {
+        loads.append({id, path});
+        if (!loadablePaths.contains(path)) {
+            if (error)
+                *error = QStringLiteral("cannot load ") + path;
+            return false;
+        }
+        if (!m_characters.contains(id))
+            m_characters.insert(id, new FakeAgentCharacter(this));
+        return true;
+    }
     AgentCharacter* find(const QString& id) override { return character(id); }
     FakeAgentCharacter* character(const QString& id) const { return m_characters.value(id); }
 
