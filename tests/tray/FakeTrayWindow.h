@@ -12,9 +12,10 @@ namespace lirondo::test {
 class FakeTrayWindow final : public TrayWindow, public TrayMenuActions
 {
 public:
-    int state = 0;
-    int lastState = 0;
-    bool visible = true;
+    explicit FakeTrayWindow(int s = 0, int last = 0) : state(s), lastState(last) {}
+
+    int state;
+    int lastState;
     QStringList log;
 
     WindowState trayWindowState() const override { return WindowState(state); }
@@ -25,11 +26,7 @@ public:
         lastState = s == 1 ? lastState : s;
         log.append(QStringLiteral("state %1").arg(s));
     }
-    void trayShow() override
-    {
-        visible = true;
-        log.append(QStringLiteral("show"));
-    }
+    void trayShow() override { log.append(QStringLiteral("show")); }
     void trayFocus() override { log.append(QStringLiteral("focus")); }
     WindowState trayLastState() const override { return WindowState(lastState); }
     QIcon trayIcon() const override

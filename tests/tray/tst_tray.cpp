@@ -15,14 +15,8 @@ namespace {
 // The tray module with its menu form, around a main window in `state`.
 struct Tray
 {
-    explicit Tray(int state, int lastState = 0, bool visible = true)
-    {
-        window.state = state;
-        window.lastState = lastState;
-        window.visible = visible;
-    }
+    explicit Tray(int state, int lastState = 0) : window(state, lastState) {}
     bool add() { return tray.install(window, menuForm->menu()); }
-    QString log() const { return window.log.join(QStringLiteral(", ")); }
 
     test::FakeTrayIcon icon;
     test::FakeTrayWindow window;
@@ -41,28 +35,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("state");
         QTest::addColumn<int>("lastState");
-        QTest::addColumn<bool>("visible");
         QTest::addColumn<Activation>("reason");
         QTest::addColumn<QString>("log");
-        QTest::newRow("left, normal: nothing") << 0 << 0 << true << Activation::Trigger << "";
-        QTest::newRow("left, maximized: nothing") << 2 << 2 << true << Activation::Trigger << "";
-        QTest::newRow("left, hidden")
-            << 1 << 0 << false << Activation::Trigger << "show, state 0, focus";
+        QTest::newRow("left, normal: nothing") << 0 << 0 << Activation::Trigger << "";
+        QTest::newRow("left, maximized: nothing") << 2 << 2 << Activation::Trigger << "";
+        QTest::newRow("left, hidden") << 1 << 0 << Activation::Trigger << "show, state 0, focus";
         QTest::newRow("left, minimized from the menu")
-            << 1 << 2 << true << Activation::Trigger << "show, state 2, focus";
-        QTest::newRow("double click") << 1 << 0 << false << Activation::DoubleClick << "";
-        QTest::newRow("right: the menu") << 1 << 0 << false << Activation::Context << "";
+            << 1 << 2 << Activation::Trigger << "show, state 2, focus";
+        QTest::newRow("double click") << 1 << 0 << Activation::DoubleClick << "";
+        QTest::newRow("right: the menu") << 1 << 0 << Activation::Context << "";
     }
     void activation()
     {
         QFETCH(int, state);
         QFETCH(int, lastState);
-        QFETCH(bool, visible);
         QFETCH(Activation, reason);
-        Tray t(state, lastState, visible);
+        Tray t(state, lastState);
         QVERIFY(t.add());
         t.icon.click(reason);
-        QTEST(t.log(), "log");
+        QTEST(t.window.log.join(QStringLiteral(", ")), "log");
         const QList<QMenu*> menu{t.menuForm->menu()};
         QCOMPARE(t.icon.popups, reason == Activation::Context ? menu : QList<QMenu*>());
     }
