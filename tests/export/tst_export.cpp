@@ -12,9 +12,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTime>
 
 #include <cmath>
 #include <cstring>
+#include <numeric>
 
 using namespace lirondo;
 using namespace Qt::StringLiterals;
@@ -41,13 +43,8 @@ Sound readSound(const QString& path)
     return sound;
 }
 
-struct Run
-{
-    int code = -1;
-    QString err;
-};
-
-Run runProgram(const QStringList& arguments, const QByteArray& input = {})
+// The exit code (-1 for a crash) and what the program wrote to stderr.
+std::pair<int, QString> runProgram(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess p;
     p.start(QStringLiteral(LIRONDO_BINARY), arguments);
@@ -139,10 +136,10 @@ private Q_SLOTS:
         const int rate = -9;
         QTemporaryDir dir;
         const QString wav = dir.filePath(u"cues.wav"_s);
-        const Run run = runProgram(
+        const auto [code, err] = runProgram(
             {u"--export"_s, wav, u"--mixed"_s, u"--rate"_s, QString::number(rate), u"-"_s},
             text.toUtf8());
-        QCOMPARE(run.code, 0);
+        QVERIFY2(code == 0, qPrintable(err));
 
         GbkCodePage gbk;
         const Reference ref = speakMixed(text, rate, gbk);
@@ -158,16 +155,14 @@ private Q_SLOTS:
         QFile words(dir.filePath(u"cues.words.vtt"_s));
         QVERIFY(words.open(QIODevice::ReadOnly));
         const QString vtt = QString::fromUtf8(words.readAll());
-        static const QRegularExpression tag(
-            u"<(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d\\d)>([^<\\n]*)"_s);
+        static const QRegularExpression tag(u"<(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d)>([^<\\n]*)"_s);
         size_t next = 0;
         int tagged = 0;
         for (auto it = tag.globalMatch(vtt); it.hasNext();) {
             const auto m = it.next();
-            const qint64 ms = m.captured(1).toLongLong() * 3600000 +
-                              m.captured(2).toLongLong() * 60000 +
-                              m.captured(3).toLongLong() * 1000 + m.captured(4).toLongLong();
-            const QString following = m.captured(5);
+            const int ms =
+                QTime::fromString(m.captured(1), u"hh:mm:ss.zzz"_s).msecsSinceStartOfDay();
+            const QString following = m.captured(2);
             while (next < ref.words.size() &&
                    !following.startsWith(
                        text.mid(ref.words[next].position, ref.words[next].length).trimmed()))
@@ -219,9 +214,8 @@ private Q_SLOTS:
         // A second at the file's rate: to the sample where the format is lossless.
         QVERIFY2(std::abs(double(sound.samples.size()) - rate) <= (exact ? 0 : rate * 0.05),
                  qPrintable(QString::number(sound.samples.size())));
-        double energy = 0;
-        for (short s : sound.samples)
-            energy += double(s) * s;
+        const double energy = std::inner_product(sound.samples.begin(), sound.samples.end(),
+                                                 sound.samples.begin(), 0.0);
         const double rms = std::sqrt(energy / double(sound.samples.size()));
         QVERIFY2(std::abs(rms - 8000 / std::sqrt(2.0)) < 0.15 * 8000,
                  qPrintable(QString::number(rms)));
@@ -259,10 +253,10 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(input.toUtf8());
         }
-        const Run run = runProgram(QStringList{u"--export"_s, dir.filePath(output)} + options +
-                                   QStringList{textPath});
-        QVERIFY(run.code > 0);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        const auto [code, err] = runProgram(QStringList{u"--export"_s, dir.filePath(output)} +
+                                            options + QStringList{textPath});
+        QVERIFY(code > 0);
+        QVERIFY2(err.contains(message), qPrintable(err));
         QStringList left =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         left.removeAll(u"text.txt"_s);

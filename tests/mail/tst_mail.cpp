@@ -33,11 +33,9 @@ struct Form
 {
     explicit Form(int port, int timeoutMs = 10000)
     {
-        MailSettings settings;
-        settings.host = u"127.0.0.1"_s;
-        settings.port = QString::number(port);
-        settings.replyTimeoutMs = timeoutMs;
-        form = new FeedbackForm(settings, boxes, urls);
+        form = new FeedbackForm(
+            {.host = u"127.0.0.1"_s, .port = QString::number(port), .replyTimeoutMs = timeoutMs},
+            boxes, urls);
         QObject::connect(form, &FeedbackForm::statusChanged,
                          [this](const QString& text) { statuses.append(text); });
         form->show();
