@@ -77,8 +77,8 @@ void TestBadInput::badInput_data()
     // Text files, by the list click, the drop and the open command. A file that cannot be
     // read changes nothing. The list click starts from a listed file; the others list what
     // they read.
-    const auto text = [](const char* name, Source source, const QByteArray& bytes,
-                         const QString& decoded = {}) {
+    const auto text = [](const char* name, const QByteArray& bytes, const QString& decoded,
+                         Source source = Source::File) {
         const bool read = source == Source::File;
         for (const char* via : {"click", "drop", "open"}) {
             QTest::addRow("%s: %s", via, name)
@@ -87,24 +87,19 @@ void TestBadInput::badInput_data()
         }
     };
     const QString mixed = u"中文 and English"_qs;
-    const QByteArray utf8 = mixed.toUtf8();
-    const std::tuple<const char*, QByteArray, QString> contents[] = {
-        {"empty", "", u""_qs},
-        {"one byte", "x", u"x"_qs},
-        {"one lone lead byte", "\x81", u"\uFFFD"_qs},
-        {"binary with NUL bytes", QByteArray("a\0\0b\x01z", 6), u"a\u0000\u0000b\u0001z"_qs},
-        {"GBK lead byte before ASCII", "\xd6\xd0\x81 end", u"中\uFFFD end"_qs},
-        {"GBK lead byte at the very end", "ab\xd6\xd0\xce", u"ab中\uFFFD"_qs},
-        {"UTF-8 without BOM", utf8, mixed},
-        {"UTF-16 LE cut in a character", QByteArray("\xff\xfe\x41\0B", 5), u"A\uFFFD"_qs},
-        {"BOM alone", "\xef\xbb\xbf", u""_qs},
-    };
-    for (const auto& [name, bytes, shown] : contents)
-        text(name, Source::File, bytes, shown);
-    text("directory", Source::Directory, {});
-    text("unreadable", Source::Unreadable, "secret");
-    text("vanished", Source::Vanished, "gone");
-    text("symlink to nothing", Source::DanglingLink, {});
+    text("empty", "", u""_qs);
+    text("one byte", "x", u"x"_qs);
+    text("one lone lead byte", "\x81", u"\uFFFD"_qs);
+    text("binary with NUL bytes", QByteArray("a\0\0b\x01z", 6), u"a\u0000\u0000b\u0001z"_qs);
+    text("GBK lead byte before ASCII", "\xd6\xd0\x81 end", u"中\uFFFD end"_qs);
+    text("GBK lead byte at the very end", "ab\xd6\xd0\xce", u"ab中\uFFFD"_qs);
+    text("UTF-8 without BOM", mixed.toUtf8(), mixed);
+    text("UTF-16 LE cut in a character", QByteArray("\xff\xfe\x41\0B", 5), u"A\uFFFD"_qs);
+    text("BOM alone", "\xef\xbb\xbf", u""_qs);
+    text("directory", {}, {}, Source::Directory);
+    text("unreadable", "secret", {}, Source::Unreadable);
+    text("vanished", "gone", {}, Source::Vanished);
+    text("symlink to nothing", {}, {}, Source::DanglingLink);
 
     // Character files: the default file fails, so "显示精灵" offers a search.
     QFile merlin(QStringLiteral(LIRONDO_MERLIN_ACS));
