@@ -46,11 +46,9 @@ Sound readSound(const QString& path)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    Sound sound;
     if (!file)
-        return sound;
-    sound.rate = info.samplerate;
-    sound.samples.resize(size_t(info.frames));
+        return {};
+    Sound sound{info.samplerate, std::vector<short>(size_t(info.frames))};
     sound.samples.resize(size_t(sf_read_short(file, sound.samples.data(), info.frames)));
     sf_close(file);
     return sound;
@@ -328,7 +326,6 @@ private Q_SLOTS:
         h.dialog.answers = {dir.filePath(u"book"_s)};    // no extension: MP3
         QVERIFY(QTest::qWaitForWindowActive(&h.form));
         QTest::keyClick(&h.form, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(h.dialog.saveDialogs, 1);
         QVERIFY(command.progressDialog()->isVisible());
         QVERIFY(finished.wait(60000));
         QCOMPARE(finished.first().first().toBool(), true);

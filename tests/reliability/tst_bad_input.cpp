@@ -193,16 +193,15 @@ void TestBadInput::badInput()
     CharacterService realAgent;
     AgentService& agent =
         source == Source::Character ? static_cast<AgentService&>(realAgent) : f.agent;
-    FakeMessageBox& box = f.messages;
-    MainWindow window(
-        MainWindowServices{f.engine, box, f.dialog, agent, f.clock, f.gbk, dir.filePath(u"bin"_qs)},
-        MainWindowDesktop{nullptr, &f.browser, mail});
+    MainWindow window(MainWindowServices{f.engine, f.messages, f.dialog, agent, f.clock, f.gbk,
+                                         dir.filePath(u"bin"_qs)},
+                      MainWindowDesktop{nullptr, &f.browser, mail});
     window.documents().setDocumentText(kBefore);
 
     if (source == Source::Character) {
         const QString path = chars + u"/merlin.acs"_qs;
         QVERIFY(writeFile(path, bytes));
-        box.answers = {MessageBoxPort::Answer::Ok, MessageBoxPort::Answer::Yes};
+        f.messages.answers = {MessageBoxPort::Answer::Ok, MessageBoxPort::Answer::Yes};
         window.runCommand(ReadingController::ShowCharacter);
         QCOMPARE(f.dialog.requests.size(), 1); // the search, cancelled
         QCOMPARE(command(window, ReadingController::ShowCharacter)->text(), u"显示精灵"_qs);
@@ -213,7 +212,7 @@ void TestBadInput::badInput()
         QVERIFY(form);
         form->findChild<QPushButton*>(u"sendButton"_qs)->click();
         QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QWidget*>(u"sendButton"_qs)->isEnabled(), 15000);
-        QCOMPARE(box.shown.value(0).icon, MessageBoxPort::Icon::Critical);
+        QCOMPARE(f.messages.shown.value(0).icon, MessageBoxPort::Icon::Critical);
         QCOMPARE(form->status(), u"发送失败："_qs + messages[0].section(u'\r', 0, 0));
         // Nothing is sent past the step that failed, and the connection is closed.
         const QByteArray last = server.commands.isEmpty() ? "greeting" : server.commands.last();
@@ -247,7 +246,7 @@ void TestBadInput::badInput()
     }
     QCOMPARE(window.documents().text(), shown);
     QCOMPARE(readingListView(window)->topLevelItemCount(), listed);
-    QCOMPARE(box.texts(), messages);
+    QCOMPARE(f.messages.texts(), messages);
     // The window still takes commands: a text dropped on the box is read aloud.
     window.documents().dropText(u"still here"_qs);
     window.reading().read();
