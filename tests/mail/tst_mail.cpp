@@ -362,8 +362,8 @@ private Q_SLOTS:
 
     // The collapsed window shows nothing of the mail form, the expanded one all of it;
     // "信件内容:" sits in its row beside "发送", above the body box; the about text keeps
-    // off the window's edge.
-    void aboutWindowLayout()
+    // off the window's edge. A left click on the banner opens the program's web address.
+    void aboutWindow()
     {
         Form f(25);
         FeedbackForm* w = f.form;
@@ -380,11 +380,6 @@ private Q_SLOTS:
         QVERIFY(caption.top() < f.find(u"sendButton"_s)->geometry().center().y());
         f.find<QPushButton>(u"mailFormButton"_s)->click();
         QVERIFY(w->height() <= f.find(u"subjectLabel"_s)->y());
-    }
-
-    void bannerOpensWebAddress()
-    {
-        Form f(25);
         QTest::mouseClick(f.find(u"bannerLabel"_s), Qt::LeftButton);
         QTest::mouseClick(f.find(u"bannerLabel"_s), Qt::RightButton);
         QCOMPARE(f.urls.opened, QList<QUrl>{QUrl(u"https://lirondo.example.org/"_s)});
