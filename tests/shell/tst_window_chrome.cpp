@@ -183,7 +183,6 @@ private Q_SLOTS:
                          Qt::NoModifier);
         QCoreApplication::sendEvent(g, &move);
         QCoreApplication::processEvents();
-        qWarning() << "DBG" << w.size() << g->held() << QCursor::pos() << w.pos();
         QTRY_COMPARE(w.size(), size);
     }
 };
