@@ -1,22 +1,37 @@
+// Saving a reading as audio: the file writer, the exporter run as the real program (a child
+// process), and the window's command around it.
 #include "common/Gbk.h"
 #include "export/AudioFileWriter.h"
+#include "fakes/MainWindowFakes.h"
 #include "reading/LanguageRuns.h"
+#include "reading/ReadingController.h"
 #include "reading/VoiceTable.h"
 #include "reading/espeak/EspeakEngine.h"
+#include "shell/AudioExportCommand.h"
+#include "shell/ReadingTextEdit.h"
 
 #include <espeak-ng/speak_lib.h>
 #include <sndfile.h>
 
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTime>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 
 using namespace lirondo;
+using namespace lirondo::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -31,23 +46,16 @@ Sound readSound(const QString& path)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    Sound sound;
     if (!file)
-        return sound;
-    sound.rate = info.samplerate;
-    sound.samples.resize(size_t(info.frames));
+        return {};
+    Sound sound{info.samplerate, std::vector<short>(size_t(info.frames))};
     sound.samples.resize(size_t(sf_read_short(file, sound.samples.data(), info.frames)));
     sf_close(file);
     return sound;
 }
 
-struct Run
-{
-    int code = -1;
-    QString err;
-};
-
-Run runProgram(const QStringList& arguments, const QByteArray& input = {})
+// The exit code (-1 for a crash) and what the program wrote to stderr.
+std::pair<int, QString> runProgram(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess p;
     p.start(QStringLiteral(LIRONDO_BINARY), arguments);
@@ -122,6 +130,25 @@ Reference speakMixed(const QString& text, int rate, const GbkCodePage& gbk)
     return ref;
 }
 
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The window's voices as the real engine names them: the child process is given their ids.
+struct Harness : MainWindowFakes
+{
+    Harness()
+        : MainWindowFakes({{u"sit/cmn"_s, u"Chinese (Mandarin, latin as English)"_s, {u"cmn"_s}},
+                           {u"gmw/en"_s, u"English (Great Britain)"_s, {u"en-gb"_s}}}),
+          form(services())
+    {
+        form.audioExport().setProgram(QStringLiteral(LIRONDO_BINARY));
+        form.show();
+    }
+    MainWindow form;
+};
+
 } // namespace
 
 class TestExport : public QObject
@@ -139,10 +166,10 @@ private Q_SLOTS:
         const int rate = -9;
         QTemporaryDir dir;
         const QString wav = dir.filePath(u"cues.wav"_s);
-        const Run run = runProgram(
+        const auto [code, err] = runProgram(
             {u"--export"_s, wav, u"--mixed"_s, u"--rate"_s, QString::number(rate), u"-"_s},
             text.toUtf8());
-        QCOMPARE(run.code, 0);
+        QVERIFY2(code == 0, qPrintable(err));
 
         GbkCodePage gbk;
         const Reference ref = speakMixed(text, rate, gbk);
@@ -158,16 +185,14 @@ private Q_SLOTS:
         QFile words(dir.filePath(u"cues.words.vtt"_s));
         QVERIFY(words.open(QIODevice::ReadOnly));
         const QString vtt = QString::fromUtf8(words.readAll());
-        static const QRegularExpression tag(
-            u"<(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d\\d)>([^<\\n]*)"_s);
+        static const QRegularExpression tag(u"<(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d)>([^<\\n]*)"_s);
         size_t next = 0;
         int tagged = 0;
         for (auto it = tag.globalMatch(vtt); it.hasNext();) {
             const auto m = it.next();
-            const qint64 ms = m.captured(1).toLongLong() * 3600000 +
-                              m.captured(2).toLongLong() * 60000 +
-                              m.captured(3).toLongLong() * 1000 + m.captured(4).toLongLong();
-            const QString following = m.captured(5);
+            const int ms =
+                QTime::fromString(m.captured(1), u"hh:mm:ss.zzz"_s).msecsSinceStartOfDay();
+            const QString following = m.captured(2);
             while (next < ref.words.size() &&
                    !following.startsWith(
                        text.mid(ref.words[next].position, ref.words[next].length).trimmed()))
@@ -213,15 +238,14 @@ private Q_SLOTS:
                     writer.write(tone.data() + i, std::min<size_t>(1000, tone.size() - i), 0.5f));
             QVERIFY(writer.commit());
         }
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(filesIn(dir.path()), QStringList{name});
         const Sound sound = readSound(path);
         QCOMPARE(sound.rate, rate);
         // A second at the file's rate: to the sample where the format is lossless.
         QVERIFY2(std::abs(double(sound.samples.size()) - rate) <= (exact ? 0 : rate * 0.05),
                  qPrintable(QString::number(sound.samples.size())));
-        double energy = 0;
-        for (short s : sound.samples)
-            energy += double(s) * s;
+        const double energy = std::inner_product(sound.samples.begin(), sound.samples.end(),
+                                                 sound.samples.begin(), 0.0);
         const double rms = std::sqrt(energy / double(sound.samples.size()));
         QVERIFY2(std::abs(rms - 8000 / std::sqrt(2.0)) < 0.15 * 8000,
                  qPrintable(QString::number(rms)));
@@ -259,16 +283,78 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(input.toUtf8());
         }
-        const Run run = runProgram(QStringList{u"--export"_s, dir.filePath(output)} + options +
-                                   QStringList{textPath});
-        QVERIFY(run.code > 0);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        const auto [code, err] = runProgram(QStringList{u"--export"_s, dir.filePath(output)} +
+                                            options + QStringList{textPath});
+        QVERIFY(code > 0);
+        QVERIFY2(err.contains(message), qPrintable(err));
         QStringList left =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         left.removeAll(u"text.txt"_s);
         QCOMPARE(left, QStringList{});
     }
+
+    // The command is in the text box's menu and on Ctrl+Shift+S; the real program
+    // writes the audio and its subtitles, from the reading start on.
+    void savesFromTheWindow()
+    {
+        Harness h;
+        QTemporaryDir dir;
+        h.form.documents().setDocumentText(u"前面不读。Hello, 我们一起读书。"_s);
+        h.form.reading().setReadingStart(5);
+        std::unique_ptr<QMenu> menu(textEdit(h.form)->createContextMenu());
+        const QList<QAction*> items = menu->actions();
+        QVERIFY(std::any_of(items.begin(), items.end(),
+                            [](QAction* a) { return a->text() == u"保存为音频…"_s; }));
+
+        AudioExportCommand& command = h.form.audioExport();
+        QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
+        const auto select = [&h](int from, int to) {
+            QTextCursor cursor = textEdit(h.form)->textCursor();
+            cursor.setPosition(from);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
+            textEdit(h.form)->setTextCursor(cursor);
+        };
+        select(5, 10);
+        QCOMPARE(command.request().text, u"Hello"_s);
+        // While reading, the selection is the word being heard: the export is the reading's.
+        h.form.reading().read();
+        select(12, 14);
+        QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
+        h.form.reading().stop();
+        QSignalSpy finished(&command, &AudioExportCommand::finished);
+        const qsizetype shown = h.messages.shown.size(); // the start-up's own
+        h.dialog.answers = {dir.filePath(u"book"_s)};    // no extension: MP3
+        QVERIFY(QTest::qWaitForWindowActive(&h.form));
+        QTest::keyClick(&h.form, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(command.progressDialog()->isVisible());
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(filesIn(dir.path()), (QStringList{u"book.lrc"_s, u"book.mp3"_s, u"book.srt"_s,
+                                                   u"book.vtt"_s, u"book.words.vtt"_s}));
+        QVERIFY(!command.progressDialog()->isVisible());
+        QCOMPARE(h.messages.shown.size(), shown);
+    }
+
+    // Cancelling from the progress dialog stops the export and leaves no file at all.
+    void cancelLeavesNothing()
+    {
+        Harness h;
+        QTemporaryDir dir;
+        AudioExportCommand& command = h.form.audioExport();
+        QSignalSpy finished(&command, &AudioExportCommand::finished);
+        const qsizetype shown = h.messages.shown.size();
+        QString text;
+        for (int i = 0; i < 5000; ++i)
+            text += u"这是第%1句话，用来测试取消。"_s.arg(i);
+        QVERIFY(command.start({text, {}, 0, 100, false}, dir.filePath(u"long.flac"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(command.progressDialog()->value() > 0, 30000);
+        QTest::mouseClick(command.progressDialog()->findChild<QPushButton*>(), Qt::LeftButton);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(filesIn(dir.path()), QStringList{});
+        QCOMPARE(h.messages.shown.size(), shown);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestExport)
+QTEST_MAIN(TestExport)
 #include "tst_export.moc"

@@ -22,10 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace lirondo;
 using namespace lirondo::test;
 using namespace Qt::StringLiterals;
@@ -37,11 +33,9 @@ struct Form
 {
     explicit Form(int port, int timeoutMs = 10000)
     {
-        MailSettings settings;
-        settings.host = u"127.0.0.1"_s;
-        settings.port = QString::number(port);
-        settings.replyTimeoutMs = timeoutMs;
-        form = new FeedbackForm(settings, boxes, urls);
+        form = new FeedbackForm(
+            {.host = u"127.0.0.1"_s, .port = QString::number(port), .replyTimeoutMs = timeoutMs},
+            boxes, urls);
         QObject::connect(form, &FeedbackForm::statusChanged,
                          [this](const QString& text) { statuses.append(text); });
         form->show();
@@ -63,43 +57,27 @@ struct Form
 };
 
 // A listener whose queue of connections is full: a connection attempt to it
-// neither succeeds nor fails until it times out.
+// neither succeeds nor fails until it times out. Once closed, nobody listens at its port.
 struct FullListener
 {
     FullListener()
     {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(fd, 0) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            return;
-        port = ntohs(address.sin_port);
-        filler.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (!filler.waitForConnected(5000))
-            port = 0;
+        server.setListenBacklogSize(0);
+        server.setMaxPendingConnections(0); // never accepts
+        server.listen(QHostAddress::LocalHost);
+        filler.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        port = filler.waitForConnected(5000) ? server.serverPort() : 0;
     }
-    ~FullListener() { close(); }
     void close()
     {
         filler.abort();
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
+        server.close();
     }
 
-    int fd = -1;
-    int port = 0;
+    QTcpServer server;
     QTcpSocket filler; // takes the one place in the queue
+    int port = 0;
 };
-
-int freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
-}
 
 // Where a widget paints anything but its background, in its parent's coordinates.
 QRect ink(QWidget* widget)
@@ -190,20 +168,14 @@ private Q_SLOTS:
         QVERIFY2(send(m_sink.port(), u"localuser"_s, u"Hello"_s, u"line1\nline2"_s),
                  qPrintable(m_details));
         // The date and the message's id differ each time: checked, then left out.
-        QByteArray message = m_sink.last();
-        const QString text = QString::fromLatin1(message);
-        const QByteArray date =
-            text.section(u"\r\nDate: "_s, 1).section(u"\r\n"_s, 0, 0).toLatin1();
-        const QDateTime sent = QDateTime::fromString(QString::fromLatin1(date), Qt::RFC2822Date);
-        QVERIFY2(qAbs(sent.secsTo(QDateTime::currentDateTime())) < 300, date.constData());
-        const QByteArray id =
-            text.section(u"\r\nMessage-ID: "_s, 1).section(u"\r\n"_s, 0, 0).toLatin1();
-        QVERIFY2(QRegularExpression(u"^<[^@<> ]+@[^@<> ]+>$"_s)
-                     .match(QString::fromLatin1(id))
-                     .hasMatch(),
-                 id.constData());
-        message.replace("Date: " + date + "\r\n", "").replace("Message-ID: " + id + "\r\n", "");
-        QCOMPARE(message,
+        QString message = QString::fromLatin1(m_sink.last());
+        static const QRegularExpression varying(
+            u"Date: ([^\r]+)\r\nMessage-ID: <[^@<> ]+@[^@<> ]+>\r\n"_s);
+        const QRegularExpressionMatch m = varying.match(message);
+        QVERIFY2(m.hasMatch(), qPrintable(message));
+        const QDateTime sent = QDateTime::fromString(m.captured(1), Qt::RFC2822Date);
+        QVERIFY2(qAbs(sent.secsTo(QDateTime::currentDateTime())) < 300, qPrintable(m.captured(1)));
+        QCOMPARE(message.remove(m.capturedStart(), m.capturedLength()).toLatin1(),
                  QByteArray(
                      "MIME-Version: 1.0\r\nFrom: localuser <localuser>\r\n"
                      "To: <feedback@lirondo.example.org>\r\nSubject: Hello\r\n"
@@ -221,43 +193,43 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("name");        // typed in the name box
-        QTest::addColumn<QString>("subjectText"); // as read
-        QTest::addColumn<QString>("text");        // text part as read
-        QTest::addColumn<QString>("encoding");    // of the text part
-        QTest::addColumn<QString>("nameText");    // From's display name as read
+        QTest::addColumn<QString>("name");     // typed in the name box
+        QTest::addColumn<QStringList>("read"); // subject and text part as read
+        QTest::addColumn<QString>("encoding"); // of the text part
+        QTest::addColumn<QString>("nameText"); // From's display name as read
         const QString s = u"s"_s;
         QTest::newRow("empty subject, no name")
-            << QString() << u"b"_s << u" "_s << QString() << u"b\r\n"_s << u"7bit"_s << u"ann"_s;
+            << QString() << u"b"_s << u" "_s << QStringList{QString(), u"b\r\n"_s} << u"7bit"_s
+            << u"ann"_s;
         QTest::newRow("CR and CRLF line ends")
-            << s << u"a\rb\r\nc\n"_s << u"Ann Lee"_s << s << u"a\r\nb\r\nc\r\n\r\n"_s << u"7bit"_s
-            << u"Ann Lee"_s;
+            << s << u"a\rb\r\nc\n"_s << u"Ann Lee"_s << QStringList{s, u"a\r\nb\r\nc\r\n\r\n"_s}
+            << u"7bit"_s << u"Ann Lee"_s;
         QTest::newRow("lines of periods do not end the message, quoted name")
-            << s << u"first\n.\n..two"_s << u"Lee, Ann \"A.\" \\ x"_s << s
-            << u"first\r\n.\r\n..two\r\n"_s << u"7bit"_s << u"Lee, Ann \"A.\" \\ x"_s;
+            << s << u"first\n.\n..two"_s << u"Lee, Ann \"A.\" \\ x"_s
+            << QStringList{s, u"first\r\n.\r\n..two\r\n"_s} << u"7bit"_s
+            << u"Lee, Ann \"A.\" \\ x"_s;
         const QString longSubject = u"Lirondo问题"_s + QString(60, QChar(0x4e2d));
         QTest::newRow("Chinese subject, body and name")
-            << longSubject << u"你好，世界\n第二行"_s << u"张三"_s << longSubject
-            << u"你好，世界\r\n第二行\r\n"_s << u"8bit"_s << u"张三"_s;
+            << longSubject << u"你好，世界\n第二行"_s << u"张三"_s
+            << QStringList{longSubject, u"你好，世界\r\n第二行\r\n"_s} << u"8bit"_s << u"张三"_s;
         QTest::newRow("line break in subject adds no header")
             << u"hi\r\nBcc: evil@example.org"_s << u"b"_s << QString()
-            << u"hi  Bcc: evil@example.org"_s << u"b\r\n"_s << u"7bit"_s << u"ann"_s;
+            << QStringList{u"hi  Bcc: evil@example.org"_s, u"b\r\n"_s} << u"7bit"_s << u"ann"_s;
         // A paragraph typed without line breaks passes the 998-byte line limit.
         const QString paragraph = QString(1500, QChar(0x6587)) + u"\n.end"_s;
         QTest::newRow("long line goes as base64")
-            << s << paragraph << QString() << s << QString(paragraph).replace(u"\n"_s, u"\r\n"_s)
-            << u"base64"_s << u"ann"_s;
+            << s << paragraph << QString()
+            << QStringList{s, QString(paragraph).replace(u"\n"_s, u"\r\n"_s)} << u"base64"_s
+            << u"ann"_s;
     }
     void messageContent()
     {
         QFETCH(QString, subject);
         QFETCH(QString, body);
         QFETCH(QString, name);
-        QFETCH(QString, subjectText);
-        QFETCH(QString, text);
         QVERIFY2(send(m_sink.port(), u"ann@example.org"_s, subject, body, name),
                  qPrintable(m_details));
-        QCOMPARE(m_sink.lastAsRead(), (QStringList{subjectText, text}));
+        QTEST(m_sink.lastAsRead(), "read");
         const QJsonObject shown = m_sink.lastShown();
         QTEST(shown.value(u"encodings"_s).toVariant().toStringList().value(0), "encoding");
         QTEST(shown.value(u"from"_s).toString(), "nameText");
@@ -305,31 +277,6 @@ private Q_SLOTS:
         QCOMPARE(f.form->status(), u"状态:"_s);
     }
 
-    // What each failure says is checked through the main window with the bad-input rows;
-    // here: the server's words reach the box, nothing is sent past a refusal, and the
-    // connection is closed whether the server refused or fell silent.
-    void serverFailures_data()
-    {
-        QTest::addColumn<QByteArray>("step");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("MAIL refused") << QByteArray("MAIL") << QByteArray("550 5.7.1 rejected");
-        QTest::newRow("no answer after the dot") << QByteArray(".") << ScriptedSmtpServer::kSilent;
-    }
-    void serverFailures()
-    {
-        QFETCH(QByteArray, step);
-        QFETCH(QByteArray, reply);
-        ScriptedSmtpServer server;
-        server.rules.insert(step, reply);
-        Form f(server.port(), 500);
-        f.send();
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown.first().text.contains(QString::fromUtf8(reply)), step == "MAIL");
-        QVERIFY(f.form->status().startsWith(u"发送失败："_s));
-        QCOMPARE(f.form->isConnected(), false);
-        QCOMPARE(server.commands.contains("RCPT TO:<feedback@lirondo.example.org>"), step == ".");
-    }
-
     // However the send fails, the status says so, the typed message stays, and sending
     // again once the cause is gone works.
     void failedSendCanBeRetried_data()
@@ -353,11 +300,9 @@ private Q_SLOTS:
         QFETCH(QString, status);
         QFETCH(QString, box);
         FullListener full;
-        int port = m_sink.port();
         if (failure == Failure::Refused)
-            port = freePort();
-        else if (failure == Failure::TimedOut)
-            port = full.port;
+            full.close();
+        const int port = failure == Failure::SenderRejected ? m_sink.port() : full.port;
         QVERIFY(port > 0);
         Form f(port, 500);
         if (failure == Failure::SenderRejected)
@@ -417,8 +362,8 @@ private Q_SLOTS:
 
     // The collapsed window shows nothing of the mail form, the expanded one all of it;
     // "信件内容:" sits in its row beside "发送", above the body box; the about text keeps
-    // off the window's edge.
-    void aboutWindowLayout()
+    // off the window's edge. A left click on the banner opens the program's web address.
+    void aboutWindow()
     {
         Form f(25);
         FeedbackForm* w = f.form;
@@ -435,11 +380,6 @@ private Q_SLOTS:
         QVERIFY(caption.top() < f.find(u"sendButton"_s)->geometry().center().y());
         f.find<QPushButton>(u"mailFormButton"_s)->click();
         QVERIFY(w->height() <= f.find(u"subjectLabel"_s)->y());
-    }
-
-    void bannerOpensWebAddress()
-    {
-        Form f(25);
         QTest::mouseClick(f.find(u"bannerLabel"_s), Qt::LeftButton);
         QTest::mouseClick(f.find(u"bannerLabel"_s), Qt::RightButton);
         QCOMPARE(f.urls.opened, QList<QUrl>{QUrl(u"https://lirondo.example.org/"_s)});

@@ -33,10 +33,7 @@ QStringList activeTimers(const QObjectList& roots)
 {
     QStringList result;
     for (QObject* root : roots) {
-        QList<QTimer*> timers = root->findChildren<QTimer*>();
-        if (auto* self = qobject_cast<QTimer*>(root))
-            timers.prepend(self);
-        for (const QTimer* timer : timers) {
+        for (const QTimer* timer : root->findChildren<QTimer*>()) {
             if (timer->isActive())
                 result.append(u"%1 %2 ms"_s.arg(describe(timer)).arg(timer->interval()));
         }
