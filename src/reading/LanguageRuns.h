@@ -48,10 +48,6 @@ public:
     // it); -1 for an entry that holds no run.
     qsizetype runOffset(qsizetype k) const;
 
-    // Where the split text begins in the text given to split: the part the caller
-    // selects in the text box.
-    qsizetype selectionStart() const { return m_start; }
-
     // Language of the last English letter or Chinese character met by the last split.
     int lastLanguage() const { return m_lastLanguage; }
 
