@@ -1,10 +1,7 @@
 #pragma once
 
 #include "assistant/AcsFile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "fakes/TestFiles.h"
 
 namespace lirondo::test {
 
@@ -42,14 +39,6 @@ inline acs::Character makeTestCharacter()
     add("Quick", {frame(0), frame(0)});
     add("Wave", {frame(100), frame(100, 4), frame(100, 4), frame(100, 4, {{2, 50}}), frame(100)});
     return c;
-}
-
-// Writes the bytes to the path, making its folder.
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
 }
 
 } // namespace lirondo::test

@@ -3,14 +3,15 @@
 #include "documents/FileNameOf.h"
 #include "documents/Locator.h"
 #include "documents/TextLoader.h"
+#include "fakes/TestFiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
 
 using namespace lirondo;
+using lirondo::test::writeFile;
 using Geometry = Locator::Geometry;
 Q_DECLARE_METATYPE(Geometry)
 Q_DECLARE_METATYPE(lirondo::TextFileStatus)
@@ -18,13 +19,6 @@ Q_DECLARE_METATYPE(lirondo::TextFileStatus)
 namespace {
 
 const Geometry kSmallTrack{100, 256, 10};
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write a test file");
-}
 
 // A loader whose document is just the text, as the object's name.
 std::unique_ptr<TextLoader> makeLoader(const GbkCodePage& gbk, QString* shown,
@@ -140,18 +134,17 @@ private Q_SLOTS:
         if (size < 0)
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
-            writeFile(path, QByteArray(size, 'x'));
+            QVERIFY(writeFile(path, QByteArray(size, 'x')));
 
         GbkCodePage gbk;
         QString document = u"before"_qs;
         bool onRead = false;
         std::optional<TextFileStatus> ended;
-        const auto owned = makeLoader(gbk, &document, 64);
-        TextLoader& loader = *owned;
-        connect(&loader, &TextLoader::finished, this,
+        const auto loader = makeLoader(gbk, &document, 64);
+        connect(loader.get(), &TextLoader::finished, this,
                 [&](const QString&, TextFileStatus s) { ended = s; });
-        loader.load(path, [&] { onRead = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
+        loader->load(path, [&] { onRead = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(!loader->busy(), 10000);
         QCOMPARE(ended, std::optional(status));
         // A file that cannot be read leaves the document as it was.
         QCOMPARE(document, status == TextFileStatus::Ok ? QString(size, u'x') : u"before"_qs);
@@ -177,16 +170,15 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         // The first file is large, so its read is still going when the second is asked for.
-        writeFile(dir.filePath(u"first.txt"_qs), QByteArray(8 << 20, 'a'));
-        writeFile(dir.filePath(u"second.txt"_qs), "second");
+        QVERIFY(writeFile(dir.filePath(u"first.txt"_qs), QByteArray(8 << 20, 'a')));
+        QVERIFY(writeFile(dir.filePath(u"second.txt"_qs), "second"));
         GbkCodePage gbk;
         QString shown = u"before"_qs;
         QStringList done;
-        const auto owned = makeLoader(gbk, &shown);
-        TextLoader& loader = *owned;
+        const auto loader = makeLoader(gbk, &shown);
         for (const QString& name : {u"first.txt"_qs, second})
-            loader.load(dir.filePath(name), [&done, name] { done.append(name); });
-        QTRY_VERIFY_WITH_TIMEOUT(!loader.busy(), 10000);
+            loader->load(dir.filePath(name), [&done, name] { done.append(name); });
+        QTRY_VERIFY_WITH_TIMEOUT(!loader->busy(), 10000);
         QCOMPARE(shown, document);
         QCOMPARE(done, read); // earlier loads still finish, in order
     }

@@ -29,19 +29,17 @@ private Q_SLOTS:
         // One sentence in every encoding a file may come in.
         const QString sentence = u"今天天气很好"_qs;
         const QString mixed = u"今天天气很好, the weather is fine today."_qs;
-        const auto utf16 = [](const QString& text, bool bigEndian) -> QByteArray {
-            return QStringEncoder(bigEndian ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE)
-                .encode(text);
-        };
         QTest::newRow("UTF-8") << sentence.toUtf8() << sentence;
         QTest::newRow("UTF-8 with a mark") << "\xEF\xBB\xBF" + sentence.toUtf8() << sentence;
         QTest::newRow("GBK") << m_gbk.encode(sentence) << sentence;
-        QTest::newRow("UTF-16LE with a mark")
-            << QByteArray("\xFF\xFE") + utf16(sentence, false) << sentence;
-        QTest::newRow("UTF-16BE with a mark")
-            << QByteArray("\xFE\xFF") + utf16(sentence, true) << sentence;
-        QTest::newRow("UTF-16LE without a mark") << utf16(mixed, false) << mixed;
-        QTest::newRow("UTF-16BE without a mark") << utf16(mixed, true) << mixed;
+        for (const auto& [order, name] : {std::pair(QStringEncoder::Utf16LE, "UTF-16LE"),
+                                          std::pair(QStringEncoder::Utf16BE, "UTF-16BE")}) {
+            const auto utf16 = [order](const QString& text) -> QByteArray {
+                return QStringEncoder(order).encode(text);
+            };
+            QTest::addRow("%s with a mark", name) << utf16(u"\uFEFF"_qs + sentence) << sentence;
+            QTest::addRow("%s without a mark", name) << utf16(mixed) << mixed;
+        }
         QTest::newRow("GBK with no byte above 0x7F")
             << m_gbk.encode(u"plain words"_qs) << u"plain words"_qs;
         // "学习" in GBK (D1 A7 CF B0) is also valid UTF-8; what follows it is not.

@@ -278,11 +278,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString textPath = dir.filePath(u"text.txt"_s);
-        if (!input.isNull()) {
-            QFile file(textPath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(input.toUtf8());
-        }
+        if (!input.isNull())
+            QVERIFY(test::writeFile(textPath, input.toUtf8()));
         const auto [code, err] = runProgram(QStringList{u"--export"_s, dir.filePath(output)} +
                                             options + QStringList{textPath});
         QVERIFY(code > 0);
@@ -308,17 +305,11 @@ private Q_SLOTS:
 
         AudioExportCommand& command = h.form.audioExport();
         QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
-        const auto select = [&h](int from, int to) {
-            QTextCursor cursor = textEdit(h.form)->textCursor();
-            cursor.setPosition(from);
-            cursor.setPosition(to, QTextCursor::KeepAnchor);
-            textEdit(h.form)->setTextCursor(cursor);
-        };
-        select(5, 10);
+        h.form.documents().setSelection(5, 5);
         QCOMPARE(command.request().text, u"Hello"_s);
         // While reading, the selection is the word being heard: the export is the reading's.
         h.form.reading().read();
-        select(12, 14);
+        h.form.documents().setSelection(12, 2);
         QCOMPARE(command.request().text, u"Hello, 我们一起读书。"_s);
         h.form.reading().stop();
         QSignalSpy finished(&command, &AudioExportCommand::finished);

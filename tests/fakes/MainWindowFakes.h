@@ -8,6 +8,7 @@
 #include "fakes/FakeSpeechEngine.h"
 #include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeUrlOpener.h"
+#include "fakes/TestFiles.h"
 #include "reading/ReadingController.h"
 #include "shell/CaptionButton.h"
 #include "shell/CommandLabel.h"
@@ -88,8 +89,7 @@ struct MainWindowHarness : MainWindowFakes
     }
     static void write(const QString& name, const QByteArray& bytes)
     {
-        QFile file(path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (!writeFile(path(name), bytes))
             qFatal("cannot write a test file");
     }
     bool show()

@@ -43,12 +43,6 @@ enum class Source
     Mail
 };
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 quint32 u32At(const QByteArray& b, qint64 at)
 {
     return at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.constData() + at) : 0;

@@ -26,11 +26,11 @@ struct Harness
 {
     FakeClock clock;
     FakeMessageBox messages;
-    FakeSpeechEngine eVoice;
+    FakeSpeechEngine engine;
     FakeAgentCharacter character;
     bool hasCharacter = true;
     QPointer<ReminderWindow> window =
-        new ReminderWindow(clock, messages, eVoice, [this]() -> AgentCharacter* {
+        new ReminderWindow(clock, messages, engine, [this]() -> AgentCharacter* {
             return hasCharacter ? &character : nullptr;
         });
 
@@ -161,11 +161,11 @@ private Q_SLOTS:
         for (const QString& tick : {u"08:05:00"_s, u"08:05:10"_s, u"08:05:20"_s})
             h.runClockTo(tick);
         // Each announcement first drops what is being spoken, its own last one included.
-        QCOMPARE(h.eVoice.calls.size(), 6);
+        QCOMPARE(h.engine.calls.size(), 6);
         for (int i = 0; i < 6; i += 2) {
-            QCOMPARE(h.eVoice.calls.at(i).flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
-            QCOMPARE(h.eVoice.calls.at(i + 1).text, message);
-            QCOMPARE(h.eVoice.calls.at(i + 1).flags.toInt(), int(SpeechEngine::Async));
+            QCOMPARE(h.engine.calls.at(i).flags.toInt(), int(SpeechEngine::PurgeBeforeSpeak));
+            QCOMPARE(h.engine.calls.at(i + 1).text, message);
+            QCOMPARE(h.engine.calls.at(i + 1).flags.toInt(), int(SpeechEngine::Async));
         }
         const bool speaks = hasCharacter && !characterRefuses;
         QCOMPARE(h.character.requests.count(u"Speak "_s + message), speaks ? 3 : 0);
@@ -174,7 +174,7 @@ private Q_SLOTS:
         h.window->showAndAttend();
         QCOMPARE(h.window->message(), message);
         h.runClockTo(u"08:05:30"_s);
-        QCOMPARE(h.eVoice.calls.size(), 6);
+        QCOMPARE(h.engine.calls.size(), 6);
     }
 };
 

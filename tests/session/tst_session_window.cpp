@@ -62,12 +62,13 @@ private Q_SLOTS:
         }
         QFile::remove(Run::path(u"gone.txt"_qs));
         Run second;
-        QCOMPARE(control<QComboBox>(second.form, "Combo1")->currentIndex(), 1);
-        QCOMPARE(second.engine.currentVoice(), 1);
-        QCOMPARE(second.engine.rate(), 4);
-        QCOMPARE(second.engine.volume(), 30);
-        QVERIFY(control<QCheckBox>(second.form, "Check1")->isChecked());
-        QVERIFY(!control<QCheckBox>(second.form, "Check2")->isChecked());
+        // Voice (listed and in use), rate, volume, loop, mixed.
+        QCOMPARE(std::tuple(control<QComboBox>(second.form, "Combo1")->currentIndex(),
+                            second.engine.currentVoice(), second.engine.rate(),
+                            second.engine.volume(),
+                            control<QCheckBox>(second.form, "Check1")->isChecked(),
+                            control<QCheckBox>(second.form, "Check2")->isChecked()),
+                 std::tuple(1, 1, 4, 30, true, false));
         QCOMPARE(second.form.size(), QSize(700, 500));
         QCOMPARE(second.entries(), QStringList(u"book.txt|book.txt"_qs)); // the vanished one left
         QVERIFY(second.open(u"book.txt"_qs));

@@ -37,18 +37,15 @@ private Q_SLOTS:
         const SessionStore second = open();
         const auto p = second.preferences();
         QVERIFY(p);
-        QCOMPARE(p->voice, u"cmn"_qs);
-        QCOMPARE(p->rate, -7);
-        QCOMPARE(p->volume, 40);
-        QVERIFY(p->loop && p->mixed);
+        QCOMPARE(std::tuple(p->voice, p->rate, p->volume, p->loop, p->mixed),
+                 std::tuple(u"cmn"_qs, -7, 40, true, true));
         QCOMPARE(second.windowPlacement()->geometry, QByteArray("\x01\x02geometry", 10));
         QVERIFY(second.windowPlacement()->maximized);
         QCOMPARE(second.readingList(), QStringList({u"/b/one.txt"_qs, u"/b/two.txt"_qs}));
         const QStringList recent = second.recentFiles();
         QCOMPARE(recent.size(), SessionStore::kMaxRecentFiles);
-        QCOMPARE(recent.first(), u"/r/3.txt"_qs);
+        QCOMPARE(recent.mid(0, 2), QStringList({u"/r/3.txt"_qs, u"/r/11.txt"_qs}));
         QCOMPARE(recent.count(u"/r/3.txt"_qs), 1);
-        QCOMPARE(recent.at(1), u"/r/11.txt"_qs);
         // Reading resumes where it stopped, unless the file changed size or was never read.
         QCOMPARE(second.resumePosition(u"/b/one.txt"_qs, 1000), qint64(420));
         QCOMPARE(second.resumePosition(u"/b/one.txt"_qs, 1001), qint64(0));
@@ -78,8 +75,8 @@ private Q_SLOTS:
             ini.setValue(u"documents/readingList"_qs, u"/only/one.txt"_qs);
         }
         const SessionStore store = open();
-        QCOMPARE(store.preferences()->rate, 10);
-        QCOMPARE(store.preferences()->volume, 100);
+        QCOMPARE(std::pair(store.preferences()->rate, store.preferences()->volume),
+                 std::pair(10, 100));
         QCOMPARE(store.readingList(), QStringList(u"/only/one.txt"_qs));
     }
 

@@ -217,10 +217,10 @@ private Q_SLOTS:
         h.form.resize(900, 500);
         h.form.layoutPass(WindowState::Normal);
         QCOMPARE(text->pos(), textPos);
-        QCOMPARE(text->geometry().bottom() + 1, panel->y() - 10);
-        QCOMPARE(text->geometry().right() + 1, 900 - 30);
-        QCOMPARE(panel->geometry().bottom() + 1, 500 - 50);
-        QCOMPARE(panel->width(), 900 - 30);
+        // The text box's bottom and right edges, the panel's bottom and its width.
+        QCOMPARE(std::tuple(text->geometry().bottom() + 1, text->geometry().right() + 1,
+                            panel->geometry().bottom() + 1, panel->width()),
+                 std::tuple(panel->y() - 10, 900 - 30, 500 - 50, 900 - 30));
         QCOMPARE(h.form.mask(), outlineShape(900, 500));
     }
 
