@@ -34,8 +34,8 @@ private Q_SLOTS:
         QTest::newRow("GBK") << m_gbk.encode(sentence) << sentence;
         for (const auto& [order, name] : {std::pair(QStringEncoder::Utf16LE, "UTF-16LE"),
                                           std::pair(QStringEncoder::Utf16BE, "UTF-16BE")}) {
-            const auto utf16 = [order](const QString& text) -> QByteArray {
-                return QStringEncoder(order).encode(text);
+            const auto utf16 = [encoding = order](const QString& text) -> QByteArray {
+                return QStringEncoder(encoding).encode(text);
             };
             QTest::addRow("%s with a mark", name) << utf16(u"\uFEFF"_qs + sentence) << sentence;
             QTest::addRow("%s without a mark", name) << utf16(mixed) << mixed;
