@@ -31,7 +31,7 @@ MainWindow::MainWindow(const MainWindowServices& services, const MainWindowDeskt
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Lirondo"));
-    resize(vbRoundToInt(8304.0 / kTwipsPerPixel), vbRoundToInt(6120.0 / kTwipsPerPixel));
+    resize(twipsToPixels(8304), twipsToPixels(6120));
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(192, 255, 192));
     setPalette(background);
@@ -122,7 +122,7 @@ void MainWindow::connectPanels()
     connect(panel, &ReadingPanel::rateChanged, reading, &ReadingController::setRate);
     connect(panel, &ReadingPanel::voiceChosen, reading, &ReadingController::chooseVoice);
     connect(panel, &ReadingPanel::volumeChanged, reading, &ReadingController::setVolume);
-    connect(panel, &ReadingPanel::knobPressed, this, [reading] { reading->stop(); });
+    connect(panel, &ReadingPanel::knobPressed, reading, &ReadingController::stop);
     connect(panel, &ReadingPanel::readingStartChosen, this, [this](int offset, bool released) {
         m_reading->setReadingStart(offset);
         if (released)
@@ -135,7 +135,7 @@ void MainWindow::connectPanels()
         m_reading->newDocument();
         m_readingPanel->clearKnobToolTip();
     });
-    connect(m_documents, &DocumentPanel::listEntryChosen, this, [reading] { reading->stop(); });
+    connect(m_documents, &DocumentPanel::listEntryChosen, reading, &ReadingController::stop);
     connect(m_documents, &DocumentPanel::pointerMovedOverText, panel,
             &ReadingPanel::hideVolumePopUp);
 
