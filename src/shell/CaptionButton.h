@@ -19,6 +19,11 @@ public:
 
     void setPicture(const QPixmap& picture);
     void clearPicture();
+    void clearHover() // the picture goes and the hover is over
+    {
+        clearPicture();
+        m_hoverShown = false;
+    }
     bool hasPicture() const;
     // Presses the button as a click would (for assistive technology).
     void click();

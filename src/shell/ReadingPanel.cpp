@@ -1,6 +1,7 @@
 #include "shell/ReadingPanel.h"
 
 #include "common/VbMath.h"
+#include "reading/ReadingController.h"
 #include "shell/CommandLabel.h"
 #include "shell/LayoutPass.h"
 #include "shell/VolumePopUp.h"
@@ -85,13 +86,13 @@ void ReadingPanel::createCommandRow()
     const std::array<QString, 5> captions = {tr("朗读"), tr("停止"), tr("显示精灵"), tr("暂停"),
                                              tr("关于")};
     const std::array<int, 5> lefts = {120, 1200, 3360, 2280, 5040};
+    QFont font(QStringList{QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi"),
+                           QStringLiteral("AR PL UKai CN")});
+    font.setBold(true);
+    font.setPointSize(18);
     for (int i = 0; i < 5; ++i) {
         auto* label = new CommandLabel(captions[i], i, this);
         label->setObjectName(QStringLiteral("Label2_%1").arg(i));
-        QFont font(QStringList{QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi"),
-                               QStringLiteral("AR PL UKai CN")});
-        font.setBold(true);
-        font.setPointSize(18);
         label->setFont(font);
         label->adjustSize();
         label->move(twipsToPixels(lefts[i]), twipsToPixels(360));
@@ -100,8 +101,8 @@ void ReadingPanel::createCommandRow()
         label->installEventFilter(this);
         m_commands[i] = label;
     }
-    m_commands[1]->setEnabled(false);
-    m_commands[3]->setEnabled(false);
+    m_commands[ReadingController::Stop]->setEnabled(false);
+    m_commands[ReadingController::PauseResume]->setEnabled(false);
 }
 
 void ReadingPanel::createSettings()

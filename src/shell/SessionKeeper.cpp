@@ -22,8 +22,8 @@ bool isFile(const QString& path)
 
 } // namespace
 
-SessionKeeper::SessionKeeper(MainWindow& window, const SpeechEngine& eVoice, SessionStore& store)
-    : m_form(window), m_eVoice(eVoice), m_store(store)
+SessionKeeper::SessionKeeper(MainWindow& window, const SpeechEngine& engine, SessionStore& store)
+    : m_form(window), m_engine(engine), m_store(store)
 {
     restore();
     m_form.documents().setOpenHistory([this] {
@@ -41,7 +41,7 @@ SessionKeeper::SessionKeeper(MainWindow& window, const SpeechEngine& eVoice, Ses
     });
     connect(&reading, &ReadingController::stopping, this, &SessionKeeper::readingStopped);
     // After the reading's own handler: a reading that has run to its end is kept at once.
-    connect(&m_eVoice, &SpeechEngine::endStream, this, [this] {
+    connect(&m_engine, &SpeechEngine::endStream, this, [this] {
         const ReadingController& now = m_form.reading();
         if (m_readingThisFile && !now.speaking() && !now.isStopped()) {
             keepPosition();
@@ -60,7 +60,7 @@ SessionKeeper::~SessionKeeper()
 void SessionKeeper::restore()
 {
     if (const auto p = m_store.preferences()) {
-        const QList<VoiceInfo> voices = m_eVoice.voices();
+        const QList<VoiceInfo> voices = m_engine.voices();
         ReadingPanel& panel = m_form.readingPanel();
         for (int i = 0; i < voices.size(); ++i) {
             if (!p->voice.isEmpty() && voices.at(i).id == p->voice) {
@@ -93,7 +93,7 @@ void SessionKeeper::save()
     SessionStore::Preferences p;
     const ReadingPanel& panel = m_form.readingPanel();
     const int voice = panel.voiceIndex();
-    const QList<VoiceInfo> voices = m_eVoice.voices();
+    const QList<VoiceInfo> voices = m_engine.voices();
     if (voice >= 0 && voice < voices.size())
         p.voice = voices.at(voice).id;
     p.rate = panel.rate();

@@ -19,7 +19,7 @@ class SessionKeeper : public QObject
     Q_OBJECT
 public:
     // Made before the window is first shown. All three must outlive the keeper.
-    SessionKeeper(MainWindow& window, const SpeechEngine& eVoice, SessionStore& store);
+    SessionKeeper(MainWindow& window, const SpeechEngine& engine, SessionStore& store);
     ~SessionKeeper() override;
 
     // Everything the window shows now, as on its close.
@@ -37,7 +37,7 @@ private:
     qint64 currentPosition() const;
 
     MainWindow& m_form;
-    const SpeechEngine& m_eVoice;
+    const SpeechEngine& m_engine; // the form's `eVoice`
     SessionStore& m_store;
     // The file shown, its size when it was read and where its reading stands.
     QString m_path;

@@ -85,10 +85,7 @@ CaptionButton* WindowChrome::makeButton(const QString& name, const QString& tip,
         if (const QPixmap picture = hoverPicture(button, true); !picture.isNull())
             button->setPicture(picture);
     });
-    connect(button, &CaptionButton::released, this, [button] {
-        button->clearPicture();
-        button->setHoverShown(false);
-    });
+    connect(button, &CaptionButton::released, button, &CaptionButton::clearHover);
     return button;
 }
 
@@ -215,10 +212,8 @@ void WindowChrome::toggleMaximized()
 void WindowChrome::clearCaptionHover()
 {
     for (CaptionButton* button : {m_closeButton, m_minimizeButton, m_maximizeButton}) {
-        if (button->hoverShown()) {
-            button->clearPicture();
-            button->setHoverShown(false);
-        }
+        if (button->hoverShown())
+            button->clearHover();
     }
 }
 
